@@ -1,0 +1,179 @@
+#include "bitmap/bmp_write.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "common/byte_order.h"
+#include "common/file_handle.h"
+
+namespace {
+
+// Packs a row of one-byte pixels into 1-bit bytes, leftmost pixel in the
+// most significant bit.
+std::size_t pack_1bit(const std::uint8_t* row, std::uint32_t count, std::uint8_t* out) {
+  std::size_t n = 0;
+  for (std::uint32_t x = 0; x < count; x += 8) {
+    std::uint8_t byte = 0;
+    for (std::uint32_t b = 0; b < 8 && x + b < count; ++b) {
+      if (row[x + b] != 0) byte = static_cast<std::uint8_t>(byte | (0x80u >> b));
+    }
+    out[n++] = byte;
+  }
+  return n;
+}
+
+// Packs a row of one-byte pixels into 4-bit bytes, left pixel in the high
+// nibble; an odd last pixel fills the high nibble alone.
+std::size_t pack_4bit(const std::uint8_t* row, std::uint32_t count, std::uint8_t* out) {
+  std::size_t n = 0;
+  std::uint32_t x = 0;
+  for (; x + 1 < count; x += 2) out[n++] = static_cast<std::uint8_t>((row[x] << 4) | (row[x + 1] & 0x0F));
+  if (x < count) out[n++] = static_cast<std::uint8_t>(row[x] << 4);
+  return n;
+}
+
+// Writes one row of 1 or 4 bits: packed through a small local buffer, so a
+// row of any width takes no heap memory.
+void write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t width,
+                      std::uint16_t bit_count) {
+  constexpr std::uint32_t chunk_pixels = 8192;  // a multiple of 8
+  std::array<std::uint8_t, chunk_pixels / 2> out;
+  for (std::uint32_t x = 0; x < width; x += chunk_pixels) {
+    const std::uint32_t count = std::min(chunk_pixels, width - x);
+    const std::size_t n = bit_count == 1 ? pack_1bit(row + x, count, out.data())
+                                         : pack_4bit(row + x, count, out.data());
+    std::fwrite(out.data(), 1, n, stream);
+  }
+}
+
+bool path_exists(const char* path) {
+  struct stat status;
+  return ::stat(path, &status) == 0;
+}
+
+}  // namespace
+
+int create_bitmap_header(bitmap_header& header, std::uint32_t width, std::uint32_t height,
+                         std::uint16_t bit_count) {
+  header = bitmap_header{};
+  header.header_size = bmp_info_header_bytes;
+  header.width = width;
+  header.height = height;
+  header.planes = 1;
+  header.bit_count = bit_count;
+  const std::int32_t entries = bmp_palette_entries(bit_count);
+  if (entries < 0) return -1;
+  header.data_offset = static_cast<std::uint32_t>(bmp_header_bytes + 4 * entries);
+  header.data_length = static_cast<std::uint32_t>(bitmap_row_size(width, bit_count)) * height;
+  header.file_length = header.data_length + header.data_offset;
+  return 0;
+}
+
+int write_bitmap_header(std::FILE* stream, const bitmap_header& h) {
+  std::array<std::uint8_t, bmp_header_bytes> bytes{};
+  byte_writer w{bytes};
+  w.bytes[w.pos++] = 'B';
+  w.bytes[w.pos++] = 'M';
+  put_le32(w, h.file_length);
+  put_le16(w, h.reserved1);
+  put_le16(w, h.reserved2);
+  put_le32(w, h.data_offset);
+  put_le32(w, h.header_size);
+  put_le32(w, h.width);
+  put_le32(w, h.height);
+  put_le16(w, h.planes);
+  put_le16(w, h.bit_count);
+  put_le32(w, h.compression);
+  put_le32(w, h.data_length);
+  put_le32(w, h.x_pixels_per_meter);
+  put_le32(w, h.y_pixels_per_meter);
+  put_le32(w, h.colors_used);
+  put_le32(w, h.colors_important);
+  return std::fwrite(bytes.data(), bytes.size(), 1, stream) == 1 ? 0 : -1;
+}
+
+int write_palette(std::FILE* stream, const std::uint32_t* palette, int count) {
+  if (count < 0 || count > 256) return -1;
+  std::array<std::uint8_t, 1024> bytes{};
+  byte_writer w{bytes};
+  for (int i = 0; i < count; ++i) put_le32(w, palette[i]);
+  return std::fwrite(bytes.data(), static_cast<std::size_t>(count) * 4, 1, stream) == 1 ? 0 : -1;
+}
+
+int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint32_t* palette,
+                 const std::uint8_t* pixels) {
+  const std::int32_t entries = bmp_palette_entries(header.bit_count);
+  if (entries < 0) return -1;
+  if (write_bitmap_header(stream, header) < 0) {
+    std::puts("error: write_bitmap() - can't write bitmap header");
+    return -1;
+  }
+  if (entries > 0) {
+    bool ok = true;
+    if (palette == nullptr) {
+      static constexpr std::uint8_t zero_entry[4] = {};
+      for (std::int32_t i = 0; i < entries && ok; ++i) ok = std::fwrite(zero_entry, 4, 1, stream) == 1;
+    } else {
+      ok = write_palette(stream, palette, entries) == 0;
+    }
+    if (!ok) {
+      std::puts("error: write_bitmap() - can't write palette");
+      return -1;
+    }
+  }
+
+  const std::uint32_t width = header.width;
+  const std::size_t pixel_bytes = header.bit_count <= 8 ? 1 : header.bit_count / 8u;
+  const std::size_t row_bytes = width * pixel_bytes;
+  const std::size_t packed = header.bit_count == 1   ? (width + 7) / 8
+                             : header.bit_count == 4 ? (width + 1) / 2
+                                                     : row_bytes;
+  const std::size_t padding = static_cast<std::size_t>(bitmap_row_size(width, header.bit_count)) - packed;
+  static constexpr std::uint8_t zeros[4] = {};
+  for (std::uint32_t r = header.height; r-- > 0;) {
+    const std::uint8_t* row = pixels + r * row_bytes;
+    if (header.bit_count == 1 || header.bit_count == 4) {
+      write_packed_row(stream, row, width, header.bit_count);
+    } else {
+      std::fwrite(row, 1, row_bytes, stream);
+    }
+    if (padding > 0) std::fwrite(zeros, 1, padding, stream);
+  }
+  return 0;
+}
+
+int ask_yes_no(const char* question) {
+  std::printf("%s (Y or N): ", question);
+  std::fflush(stdout);
+  for (;;) {
+    const int c = std::getchar();
+    if (c == 'y' || c == 'Y') return 1;
+    if (c == 'n' || c == 'N' || c == EOF) return 0;
+  }
+}
+
+int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t overwrite) {
+  bitmap_header header;
+  if (create_bitmap_header(header, static_cast<std::uint32_t>(picture.width),
+                           static_cast<std::uint32_t>(picture.height),
+                           static_cast<std::uint16_t>(picture.bit_count)) < 0) {
+    std::puts("error: create bitmap header");
+    return -1;
+  }
+  if (overwrite == 0 && path_exists(path)) {
+    std::printf("'%s' already exists\n", path);
+    if (ask_yes_no("overwrite ?") == 0) return -1;
+  }
+  unique_file stream = open_file(path, "wb");
+  if (stream == nullptr) {
+    std::printf("error: open '%s'\n", path);
+    return -1;
+  }
+  if (write_bitmap(stream.get(), header, picture.palette, picture.pixels.get()) < 0) {
+    std::printf("error: write bitmap '%s'\n", path);
+    return -1;
+  }
+  return 0;
+}

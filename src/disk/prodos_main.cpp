@@ -1,0 +1,3 @@
+// prodos: lists and extracts the files of a ProDOS disk image.
+#include "disk/prodos_tool.h"
+int main(int argc, char** argv) { return prodos_tool_main(argc, argv); }

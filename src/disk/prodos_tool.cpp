@@ -1,0 +1,3 @@
+// Not yet implemented: the prodos tool.
+#include "disk/prodos_tool.h"
+int prodos_tool_main(int, char**) { return 1; }

@@ -1,0 +1,144 @@
+#include "driver/batch.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "bitmap/bmp_write.h"
+#include "bitmap/image.h"
+#include "bitmap/shape_import.h"
+#include "disk/raw_read.h"
+#include "driver/map_table.h"
+#include "map/compose.h"
+#include "map/map_data.h"
+#include "tiles/blur_filter.h"
+#include "tiles/retouch_filter.h"
+#include "tiles/shape_sheet.h"
+
+namespace {
+
+constexpr std::int32_t default_hour = 9;
+
+// Fills the sheet from the BMP named on the command line or from the
+// program disk.  0, or -1 after the messages.
+int load_sheet(const options& opts, shape_sheet& sheet) {
+  if (opts.use_shape_bitmap != 0) {
+    if (read_shape_bitmap(opts.shape_bitmap, sheet, sheet_tiles_across, sheet_tiles_down) < 0) {
+      std::printf("error: read shape bitmap '%s'\n", opts.shape_bitmap);
+      return -1;
+    }
+    return 0;
+  }
+  if (read_shape(opts.disk_images[0], opts.sector_order, sheet, opts.shape_type,
+                 opts.no_remake_water) < 0) {
+    std::printf("error: read shape '%s'\n", opts.disk_images[0]);
+    return -1;
+  }
+  return 0;
+}
+
+// Sizes the picture as 32 x 32 tiles of the sheet, shares the sheet's
+// colour table and allocates the zeroed pixel buffer once for the run.
+int set_up_picture(const shape_sheet& sheet, bitmap& picture) {
+  const std::int64_t width = std::int64_t{sheet.tile_width} * map_side;
+  const std::int64_t height = std::int64_t{sheet.tile_height} * map_side;
+  const std::int64_t size = width * height * sheet.bytes_per_pixel;
+  if (width > INT32_MAX || height > INT32_MAX || size > UINT32_MAX ||
+      (picture.pixels = allocate_zeroed<std::uint8_t>(static_cast<std::size_t>(size))) == nullptr) {
+    std::puts("error: memory exhausted!");
+    return -1;
+  }
+  picture.width = static_cast<std::int32_t>(width);
+  picture.height = static_cast<std::int32_t>(height);
+  picture.bit_count = sheet.bit_count;
+  picture.palette = sheet.palette.get();
+  picture.data_size = static_cast<std::uint32_t>(size);
+  return 0;
+}
+
+// "--default": every NPC's default record replaces its schedule, so that
+// schedule slot 1 holds the default place whatever the hour.
+void use_default_places(npc_data& npcs) {
+  for (int L = 0; L < locations_per_category; ++L) {
+    location_view block = location_block(npcs, L);
+    for (int k = 0; k < npcs_per_location; ++k) {
+      block.shape(k) = block.default_shape(k);
+      for (int slot = 0; slot < schedule_slots; ++slot) {
+        block.x(k, slot) = block.default_x(k);
+        block.y(k, slot) = block.default_y(k);
+        block.floor(k, slot) = block.default_floor(k);
+      }
+      for (int i = 0; i < 4; ++i) block.hours(k, i) = block.default_hour(k);
+    }
+  }
+}
+
+// Draws, colours, names and writes map `j` of category `c`.  0, or -1
+// after the messages.
+int render_map(options& opts, const shape_sheet& sheet, bitmap& picture, const map_data& maps,
+               npc_data& npcs, int c, int j) {
+  const map_table_entry entry = map_table[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
+  const char* name =
+      location_names[static_cast<std::size_t>(c * locations_per_category + entry.location)];
+  std::printf("[%s]\n", name);
+
+  const location_view block = location_block(npcs, entry.location);
+  draw_map(picture, sheet, map_cells(maps, j),
+           std::span<const std::uint8_t, location_block_bytes>(block.bytes), entry.floor,
+           opts.hour, opts.no_npcs, opts.no_change_pose);
+
+  if (opts.use_shape_bitmap == 0) {
+    if (opts.blur_count <= 1) {
+      blur_bitmap(picture, 0, opts.blur_count);
+    } else if (retouch_bitmap(picture, 1, 0) < 0) {
+      std::puts("error: can't retouch bitmap");
+      return -1;
+    }
+  }
+
+  char file_name[256];
+  format_output_name(file_name, sizeof file_name, name, entry.floor, opts.hour, opts.use_default);
+  if (write_bitmap_file(file_name, picture, opts.overwrite) < 0) {
+    std::printf("error: write bitmap file '%s'\n", file_name);
+    return -1;
+  }
+  return 0;
+}
+
+// Reads category `c`'s disk and renders its 16 maps.  0, or -1.
+int render_category(options& opts, const shape_sheet& sheet, bitmap& picture, map_data& maps,
+                    npc_data& npcs, int c) {
+  const char* disk = opts.disk_images[static_cast<std::size_t>(c + 1)];
+  if (read_map_data(disk, maps, static_cast<std::int32_t>(map_data_bytes), opts.sector_order) < 0) {
+    std::printf("error: read map data '%s'\n", disk);
+    return -1;
+  }
+  if (read_npc_data(disk, npcs, locations_per_category, opts.sector_order) < 0) {
+    std::printf("error: read npc data '%s'\n", disk);
+    return -1;
+  }
+  if (opts.use_default != 0) {
+    opts.hour = default_hour;
+    use_default_places(npcs);
+  }
+  for (int j = 0; j < maps_per_category; ++j) {
+    if (render_map(opts, sheet, picture, maps, npcs, c, j) < 0) return -1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int run_batch(options& opts) {
+  // The run's buffers, one of each; released on every path out.
+  shape_sheet sheet;
+  bitmap picture;
+  map_data maps{};
+  npc_data npcs{};
+
+  if (load_sheet(opts, sheet) < 0 || set_up_picture(sheet, picture) < 0) return 1;
+  for (int c = 0; c < category_count; ++c) {
+    if ((opts.category_mask & (1 << c)) == 0) continue;
+    if (render_category(opts, sheet, picture, maps, npcs, c) < 0) return 1;
+  }
+  return 0;
+}

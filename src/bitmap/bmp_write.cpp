@@ -48,6 +48,15 @@ void write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t 
   }
 }
 
+// Whether the picture's buffer holds every pixel its size and bit count
+// (as the header will state it) describe.
+bool holds_all_pixels(const bitmap& picture, std::uint16_t bit_count) {
+  if (picture.pixels == nullptr || picture.width < 0 || picture.height < 0) return false;
+  const std::uint64_t pixel_bytes = bit_count <= 8 ? 1 : bit_count / 8u;
+  return std::uint64_t(picture.width) * std::uint64_t(picture.height) * pixel_bytes <=
+         picture.data_size;
+}
+
 bool path_exists(const char* path) {
   struct stat status;
   return ::stat(path, &status) == 0;
@@ -158,7 +167,8 @@ int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t over
   bitmap_header header;
   if (create_bitmap_header(header, static_cast<std::uint32_t>(picture.width),
                            static_cast<std::uint32_t>(picture.height),
-                           static_cast<std::uint16_t>(picture.bit_count)) < 0) {
+                           static_cast<std::uint16_t>(picture.bit_count)) < 0 ||
+      !holds_all_pixels(picture, header.bit_count)) {
     std::puts("error: create bitmap header");
     return -1;
   }

@@ -1,3 +1,213 @@
 #include "bitmap/bmp_write.h"
+
 #include <gtest/gtest.h>
-TEST(BmpWrite, Header) { bitmap_header h; EXPECT_EQ(create_bitmap_header(h, 896, 1024, 4), 0); EXPECT_EQ(h.file_length, 458870u); }
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "common/file_handle.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+bitmap make_picture(std::int32_t width, std::int32_t height, std::int32_t bit_count) {
+  bitmap p;
+  p.width = width;
+  p.height = height;
+  p.bit_count = bit_count;
+  p.data_size = static_cast<std::uint32_t>(width * height * bytes_per_pixel_of(bit_count));
+  p.pixels = allocate_zeroed<std::uint8_t>(p.data_size);
+  for (std::uint32_t i = 0; i < p.data_size; ++i) p.pixels[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return p;
+}
+
+std::uint32_t le32(const bytes& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
+}
+
+// Writes `picture` to a file and returns its bytes and the console output.
+bytes write_and_read(const bitmap& picture, std::string* output = nullptr) {
+  temp_dir dir;
+  const std::string path = dir.file("x.bmp");
+  testing::internal::CaptureStdout();
+  const int result = write_bitmap_file(path.c_str(), picture, 0);
+  const std::string out = testing::internal::GetCapturedStdout();
+  if (output != nullptr) *output = out;
+  EXPECT_EQ(result, 0);
+  return read_file(path);
+}
+
+// Points standard input at a file holding `text`.
+void feed_stdin(const temp_dir& dir, const std::string& text) {
+  const std::string path = dir.file("answers");
+  write_file(path, bytes(text.begin(), text.end()));
+  ASSERT_NE(std::freopen(path.c_str(), "r", stdin), nullptr);
+}
+
+}  // namespace
+
+TEST(BmpWrite, MapPictureHeaderIsExact) {
+  bitmap picture = make_picture(896, 1024, 4);
+  std::uint32_t palette[16];
+  for (int i = 0; i < 16; ++i) palette[i] = 0x00010203u * static_cast<std::uint32_t>(i);
+  picture.palette = palette;
+  const bytes file = write_and_read(picture);
+  ASSERT_EQ(file.size(), 458870u);
+  const bytes expected_header = {0x42, 0x4D, 0x76, 0x00, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00, 0x76,
+                                 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x80, 0x03, 0x00, 0x00,
+                                 0x00, 0x04, 0x00, 0x00, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00,
+                                 0x00, 0x00, 0x00, 0x07, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0, 0, 0, 0};
+  EXPECT_EQ(bytes(file.begin(), file.begin() + 54), expected_header);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(le32(file, 54 + 4 * static_cast<std::size_t>(i)), palette[i]);
+  // The first stored row is the bottom row, two pixels a byte, high nibble
+  // first, high bits of each pixel byte dropped.
+  const std::uint8_t* bottom = picture.pixels.get() + 1023 * 896;
+  EXPECT_EQ(file[118], ((bottom[0] & 0x0F) << 4) | (bottom[1] & 0x0F));
+  const std::uint8_t* top = picture.pixels.get();
+  EXPECT_EQ(file[458870 - 1], ((top[894] & 0x0F) << 4) | (top[895] & 0x0F));
+}
+
+TEST(BmpWrite, RetouchedPictureIs24BitsWithoutTable) {
+  bitmap picture = make_picture(896, 1024, 24);
+  std::uint32_t palette[16] = {};
+  picture.palette = palette;  // ignored at 24 bits
+  const bytes file = write_and_read(picture);
+  ASSERT_EQ(file.size(), 2752566u);
+  EXPECT_EQ(le32(file, 2), 2752566u);
+  EXPECT_EQ(le32(file, 10), 54u);
+  EXPECT_EQ(le32(file, 34), 2752512u);
+  EXPECT_EQ(file[28], 24);
+  EXPECT_EQ(bytes(file.begin() + 54, file.begin() + 54 + 2688),
+            bytes(picture.pixels.get() + 1023 * 2688, picture.pixels.get() + 1024 * 2688));
+}
+
+TEST(BmpWrite, RowSizesAndPaddingForEveryBitCount) {
+  struct row_case {
+    std::uint32_t bits, width, row_size, offset;
+  };
+  for (const row_case c : {row_case{1, 1, 4, 62}, {1, 33, 8, 62}, {4, 7, 4, 118}, {4, 9, 8, 118},
+                           {8, 5, 8, 1078}, {16, 3, 8, 54}, {24, 3, 12, 54}, {24, 4, 12, 54},
+                           {32, 3, 12, 54}}) {
+    EXPECT_EQ(bitmap_row_size(c.width, c.bits), c.row_size) << c.bits << "/" << c.width;
+    bitmap picture = make_picture(static_cast<std::int32_t>(c.width), 3, static_cast<std::int32_t>(c.bits));
+    const bytes file = write_and_read(picture);
+    EXPECT_EQ(file.size(), c.offset + 3 * c.row_size) << c.bits << "/" << c.width;
+    EXPECT_EQ(le32(file, 10), c.offset);
+    EXPECT_EQ(le32(file, 34), 3 * c.row_size);
+    // Padding bytes are zero.
+    const std::size_t pixel_bytes = c.bits == 1 ? (c.width + 7) / 8
+                                    : c.bits == 4 ? (c.width + 1) / 2
+                                                  : c.width * c.bits / 8;
+    for (std::size_t r = 0; r < 3; ++r)
+      for (std::size_t i = pixel_bytes; i < c.row_size; ++i)
+        EXPECT_EQ(file[c.offset + r * c.row_size + i], 0) << c.bits << "/" << c.width;
+  }
+  EXPECT_EQ(bitmap_row_size(10, 2), -1);
+  EXPECT_EQ(bitmap_row_size(10, 12), -1);
+}
+
+TEST(BmpWrite, PacksOneAndFourBitRows) {
+  bitmap one = make_picture(10, 1, 1);
+  const std::uint8_t dots[10] = {1, 0, 0, 0, 0, 0, 0, 9, 0, 255};
+  std::copy(dots, dots + 10, one.pixels.get());
+  const bytes f1 = write_and_read(one);
+  // Null palette: two all-zero entries.
+  EXPECT_EQ(bytes(f1.begin() + 54, f1.begin() + 62), bytes(8, 0));
+  EXPECT_EQ(f1[62], 0x81);
+  EXPECT_EQ(f1[63], 0x40);
+  EXPECT_EQ(f1[64], 0);
+
+  bitmap four = make_picture(7, 1, 4);
+  const std::uint8_t nibbles[7] = {0x1F, 0x02, 0x03, 0xF4, 0x05, 0x06, 0xA7};
+  std::copy(nibbles, nibbles + 7, four.pixels.get());
+  const bytes f4 = write_and_read(four);
+  EXPECT_EQ(bytes(f4.begin() + 118, f4.end()), (bytes{0xF2, 0x34, 0x56, 0x70}));
+}
+
+TEST(BmpWrite, UnsupportedBitCountTouchesNothing) {
+  temp_dir dir;
+  const std::string path = dir.file("x.bmp");
+  for (std::int32_t bits : {2, 12, 0, 0x10002}) {
+    bitmap picture = make_picture(4, 4, 8);
+    picture.bit_count = bits;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(write_bitmap_file(path.c_str(), picture, 1), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "error: create bitmap header\n");
+    EXPECT_FALSE(file_exists(path));
+  }
+  // A buffer too small for the picture it claims to be is refused too.
+  bitmap short_buffer = make_picture(4, 4, 8);
+  short_buffer.bit_count = 24;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(write_bitmap_file(path.c_str(), short_buffer, 1), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "error: create bitmap header\n");
+  EXPECT_FALSE(file_exists(path));
+}
+
+TEST(BmpWrite, HeaderAndPaletteWriteFailuresAreReported) {
+  bitmap_header header;
+  ASSERT_EQ(create_bitmap_header(header, 2, 2, 8), 0);
+  const std::uint8_t pixels[4] = {};
+  unique_file full = open_file("/dev/full", "wb");
+  if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+  std::setvbuf(full.get(), nullptr, _IONBF, 0);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "error: write_bitmap() - can't write bitmap header\n");
+  EXPECT_EQ(write_palette(full.get(), nullptr, 0), -1);
+  EXPECT_EQ(write_palette(full.get(), nullptr, 257), -1);
+  header.bit_count = 2;
+  EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
+}
+
+TEST(BmpWrite, OverwriteQuestionTakesOneCharacterAtATime) {
+  temp_dir dir;
+  const std::string a = dir.file("a.bmp"), b = dir.file("b.bmp");
+  const bytes old_contents = {'o', 'l', 'd'};
+  write_file(a, old_contents);
+  write_file(b, old_contents);
+  bitmap picture = make_picture(8, 8, 8);
+
+  // 'x' and the line end are passed over, 'y' answers; the 'n' left on the
+  // line answers the next question at once.
+  feed_stdin(dir, "x\nyn\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(write_bitmap_file(a.c_str(), picture, 0), 0);
+  EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 0), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "'" + a + "' already exists\noverwrite ? (Y or N): '" + b +
+                "' already exists\noverwrite ? (Y or N): ");
+  EXPECT_EQ(read_file(a).size(), 54u + 1024 + 64);
+  EXPECT_EQ(read_file(b), old_contents);
+
+  // "No" in capitals, and the end of input, both leave the file alone.
+  for (const char* answers : {"No\n", "", "what\n"}) {
+    feed_stdin(dir, answers);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 0), -1) << answers;
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(read_file(b), old_contents) << answers;
+  }
+
+  // With the overwrite flag there is no question.
+  feed_stdin(dir, "n\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 1), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(read_file(b).size(), 54u + 1024 + 64);
+}
+
+TEST(BmpWrite, DirectoryNameIsAskedThenFailsToOpen) {
+  temp_dir dir;
+  const std::string sub = dir.file("sub");
+  std::filesystem::create_directory(sub);
+  bitmap picture = make_picture(8, 8, 8);
+  feed_stdin(dir, "Y");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(write_bitmap_file(sub.c_str(), picture, 0), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "'" + sub + "' already exists\noverwrite ? (Y or N): error: open '" + sub + "'\n");
+}

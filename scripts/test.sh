@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: the normal build, the same suite
+# under AddressSanitizer (with leak detection) and UndefinedBehaviorSanitizer,
+# and the fuzz targets over their corpora.  Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/setup.sh
+qz_install cmake make g++ libgtest-dev python3 python3-pil imagemagick \
+  clang libclang-rt-14-dev man-db groff-base
+
+jobs=$(nproc)
+
+echo "== build and test (release)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build -j"$jobs" --output-on-failure
+
+echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer)"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BENCH=OFF >/dev/null
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-sanitize -j"$jobs" --output-on-failure
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzz targets over their corpora"
+  scripts/fuzz.sh regress
+fi
+echo "== all tests passed"

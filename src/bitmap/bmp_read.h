@@ -10,12 +10,20 @@
 #include "bitmap/bmp_format.h"
 #include "common/buffer.h"
 
-// Reads a whole BMP from `stream` (positioned at its start).  The pixel
-// buffer (rows from the top, (bit_count + 7) / 8 bytes per pixel, one byte
-// per pixel for 1/4/8 bits) and, for 1/4/8 bits, the colour table are
-// stored into `pixels` and `palette` as soon as they are allocated, so the
-// caller owns them on every path.  0; -1 when the header is refused or the
-// table or the rows cannot be read; -2 when memory runs out.
+// The largest pixel buffer the reader allocates: 256 MiB.  A header whose
+// picture needs more is refused by check_bitmap_header, so a hostile file
+// cannot make the program ask for gigabytes.  The largest shape sheet in
+// use needs a few MiB.
+inline constexpr std::uint32_t bmp_max_pixel_bytes = 0x10000000;
+
+// Reads a whole BMP from `stream` (positioned at its start), strictly in
+// sequence: header, colour table, rows; it never seeks.  The pixel buffer
+// (rows from the top, (bit_count + 7) / 8 bytes per pixel, one byte per
+// pixel for 1/4/8 bits) and, for 1/4/8 bits, the colour table are stored
+// into `pixels` and `palette` as soon as they are allocated, so the caller
+// owns them on every path.  A picture of zero width or height reads as an
+// empty picture (a pixel buffer of no bytes).  0; -1 when the header is
+// refused or the table or the rows cannot be read; -2 when memory runs out.
 int read_bitmap(std::FILE* stream, bitmap_header& header, palette_buffer& palette,
                 byte_buffer& pixels);
 
@@ -25,7 +33,10 @@ int read_bitmap_header(std::FILE* stream, bitmap_header& header);
 
 // Tests the header's sizes against each other: the number of warnings
 // printed (0 to 2), or -1 when the header is refused.  A zero data_length
-// is corrected.
+// is corrected.  After the size tests it also refuses, with a line of its
+// own, a negative width or height (read as signed 32-bit; a negative height
+// means rows stored from the top), sizes that overflow 32 bits and pixel
+// buffers beyond bmp_max_pixel_bytes; warnings printed before stay printed.
 int check_bitmap_header(bitmap_header& header);
 
 // Reads `count` (1 to 256) colour-table entries in one read.  0 or -1.

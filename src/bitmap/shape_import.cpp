@@ -1,3 +1,50 @@
-// Not yet implemented: shape sheet from a BMP.
 #include "bitmap/shape_import.h"
-int read_shape_bitmap(const char*, shape_sheet&, std::int32_t, std::int32_t) { return -1; }
+
+#include <cstdio>
+
+#include "bitmap/bmp_read.h"
+#include "common/file_handle.h"
+
+int read_shape_bitmap(const char* path, shape_sheet& sheet, std::int32_t tiles_across,
+                      std::int32_t tiles_down) {
+  unique_file stream = open_file(path, "rb");
+  if (stream == nullptr) {
+    std::printf("error: open '%s'\n", path);
+    return -1;
+  }
+  // The buffers go straight into the sheet, whose owner frees them on
+  // every path, also when the reading fails half way.
+  bitmap_header header;
+  if (read_bitmap(stream.get(), header, sheet.palette, sheet.pixels) < 0) {
+    std::printf("error: read '%s'\n", path);
+    return -1;
+  }
+  stream.reset();
+
+  // The reader refuses widths and heights beyond the signed 32-bit range,
+  // so every quotient fits the sheet's fields.  A tile count that is not
+  // positive leaves a tile size of 0, refused below as too small.
+  const auto per_tile = [](std::uint32_t size, std::int32_t tiles) {
+    return tiles > 0 ? static_cast<std::int32_t>(size / static_cast<std::uint32_t>(tiles)) : 0;
+  };
+  sheet.tile_width = per_tile(header.width, tiles_across);
+  sheet.tile_height = per_tile(header.height, tiles_down);
+  sheet.tiles_across = tiles_across;
+  sheet.tiles_down = tiles_down;
+  sheet.bit_count = header.bit_count;
+  sheet.bytes_per_pixel = (sheet.bit_count + 7) / 8;
+
+  if (sheet.tile_width <= 0 || sheet.tile_height <= 0) {
+    std::puts("error: shape bitmap is too small");
+    return -1;
+  }
+  // Extra rows at the bottom are loaded and never drawn; the width must
+  // divide exactly, since a sheet row is exactly tiles_across tiles wide.
+  const std::uint32_t sheet_width =
+      static_cast<std::uint32_t>(sheet.tile_width) * static_cast<std::uint32_t>(tiles_across);
+  if (header.width != sheet_width) {
+    std::puts("error: illegal shape bitmap size");
+    return -1;
+  }
+  return 0;
+}

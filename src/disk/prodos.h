@@ -14,8 +14,11 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <string_view>
 
 #include "common/buffer.h"
 
@@ -23,6 +26,8 @@ inline constexpr int prodos_block_bytes = 512;
 inline constexpr int prodos_entries_per_block = 13;
 inline constexpr int prodos_entry_bytes = 39;
 inline constexpr std::uint16_t prodos_volume_key_block = 2;
+// Subdirectories nest at most this deep below the volume directory.
+inline constexpr int prodos_max_dir_depth = 64;
 
 // Storage types the reader acts on.
 inline constexpr std::uint8_t prodos_seedling = 1;
@@ -116,6 +121,13 @@ struct prodos_volume {
   byte_buffer image;  // the whole image file
 };
 
+// The directory blocks already read while a catalog is read, so that a
+// damaged volume whose pointers lead back to a block read before cannot
+// make the walk go round for ever.
+struct prodos_dir_walk {
+  std::bitset<65536> visited;
+};
+
 // Opens the image at `path` in `sector_order` (1 or 2).  0 when the catalog
 // was read (even when the bit map or some file maps failed), -1 otherwise.
 // The file is closed on every path; whatever was built stays in `volume`
@@ -135,3 +147,75 @@ const prodos_entry* prodos_find(const prodos_volume& volume, const char* path);
 // the destination alone.  0, or -1 after a message.
 int prodos_read_file(const prodos_volume& volume, const char* path, std::uint8_t* destination,
                      std::uint32_t size);
+
+// --- The parts of the reader, for the routines above and for tests. ---
+
+// Copies block `block` into `destination`.  0, or -1 after "illegal block
+// no $%04X" when a half does not end within the image (the first half may
+// then be copied already).
+int prodos_read_block(const prodos_volume& volume, std::uint16_t block,
+                      std::span<std::uint8_t, prodos_block_bytes> destination);
+
+// Maps `ref.block` as two pointers into the image: 0 for block 0 (nothing
+// mapped), 1 when both halves are mapped, -1 after "illegal block no $%04X"
+// (when the second half fails, `first_half` stays set).
+int prodos_map_block(const prodos_volume& volume, prodos_block_ref& ref);
+
+// Reads the volume directory (block 2) and its subdirectories into
+// `volume.root` with the translation of `sector_order`.  0, or -1 after
+// "can't get dir block $0002".
+int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order);
+
+// Reads the directory whose key block is `key_block` at nesting `depth`
+// (0: the volume directory) and, entry by entry, its subdirectories.  The
+// list, or null after "can't get dir block $%04X" / "memory exhaust!" (the
+// nodes read so far are released); null without a message for block 0.
+// A next block pointer leading to a block `walk` has seen ends the list
+// there after "directory loop at block $%04X"; a subdirectory whose key
+// block was seen, or that would nest deeper than prodos_max_dir_depth, is
+// left without a list after "directory loop at block $%04X" or "directory
+// nested too deep at block $%04X".  What was read stays.
+prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_block, int depth,
+                                prodos_dir_walk& walk);
+
+// Releases a directory list, its nodes one after another, and everything
+// its entries own.  Safe on null.
+void prodos_free_dir(prodos_dir_block* list);
+
+// Maps the index block `block` into `slot` (256 refs, null for block 0).
+// The number of nonzero entries, -1 when the index block (after "can't get
+// index block $%04X"; the slot is then emptied, so a later read of the
+// file fails) or one of its data blocks is illegal, -2 after "memory
+// exhaust!".
+int prodos_map_index(const prodos_volume& volume, std::uint16_t block,
+                     std::unique_ptr<prodos_block_ref[]>& slot);
+
+// The same one level up for a tree file's master index block (128 index
+// refs, entries 0..127 read); a failure of an index is passed on.
+int prodos_map_master_index(const prodos_volume& volume, std::uint16_t block,
+                            std::unique_ptr<prodos_index_ref[]>& slot);
+
+// Maps the data of every file of `list` and its subdirectories.  The number
+// of files whose data failed to map (each reported by name), or -1 when
+// memory ran out.
+int prodos_map_files(const prodos_volume& volume, prodos_dir_block* list);
+
+// The first entry of storage type 1, 2, 3 or 13 in `list` (the header entry
+// left out) whose name is `name`, byte for byte; null when none.
+const prodos_entry* prodos_find_in_dir(const prodos_dir_block* list, std::string_view name);
+
+// The copy routines write at most `count` bytes of a file's data at
+// `destination` and hand back the advanced destination and the count left
+// (never below 0) through the out-parameters that are given.  Each returns
+// -1 when a nonzero block, index or master index is not mapped, else 1 when
+// the count is used up and 0 when bytes remain.  Block 0 reads as zeros: a
+// block's 512 bytes, an index's 131072, a master index's whole count.
+int prodos_copy_block(const prodos_block_ref& map, std::uint8_t* destination, std::int32_t count,
+                      std::uint8_t** out_destination = nullptr, std::int32_t* out_count = nullptr);
+int prodos_copy_index(std::uint16_t block, const prodos_block_ref* refs,
+                      std::uint8_t* destination, std::int32_t count,
+                      std::uint8_t** out_destination = nullptr, std::int32_t* out_count = nullptr);
+int prodos_copy_master_index(std::uint16_t block, const prodos_index_ref* refs,
+                             std::uint8_t* destination, std::int32_t count,
+                             std::uint8_t** out_destination = nullptr,
+                             std::int32_t* out_count = nullptr);

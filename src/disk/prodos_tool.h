@@ -1,4 +1,27 @@
 // The "prodos" tool: lists and extracts the files of a ProDOS disk image.
+//
+//   prodos [--do|--po] list IMAGE
+//       one line per file and subdirectory of the volume tree, fields
+//       separated by tabs: path from the volume directory ("DIR/NAME"),
+//       storage type (hex), file type (two hex digits), eof (bytes), blocks
+//       used, creation and modification date and time ("YYYY-MM-DD HH:MM").
+//   prodos [--do|--po] extract IMAGE PATH [OUT]
+//       the bytes of the file PATH (up to its eof) into OUT, or to standard
+//       output without OUT.
+//
+// "--do" reads the image with its sectors where the file stores them, "--po"
+// (the default) through the DOS 3.3 sector table; either may stand anywhere
+// before IMAGE, and the last one wins.
 #pragma once
-// Runs the tool on a null-terminated argument vector; the exit status.
+
+#include <string>
+
+#include "disk/prodos.h"
+
+// Runs the tool on an argument vector (argv[0] the program name).  Returns
+// the exit status: 0 on success, 1 after a usage text or any failure.
 int prodos_tool_main(int argc, char** argv);
+
+// A date and time as the list shows it, "YYYY-MM-DD HH:MM": years 0..39 are
+// 2000..2039, 40..99 are 1940..1999, 100..127 are 2000..2027.
+std::string prodos_format_date_time(const prodos_date_time& stamp);

@@ -1,5 +1,246 @@
-// Not yet implemented: ProDOS volume reader.
+// The ProDOS volume: the image held in memory, its blocks, and the tree of
+// directory lists read from the volume directory down.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "common/byte_order.h"
+#include "common/file_handle.h"
 #include "disk/prodos.h"
-void prodos_dir_deleter::operator()(prodos_dir_block*) const noexcept {}
-int prodos_open(prodos_volume&, const char*, std::int32_t) { return -1; }
-void prodos_close(prodos_volume&) {}
+#include "disk/sector_order.h"
+
+namespace {
+
+// Start in the image of half `half` (0 or 1) of block `block`: logical
+// position 2 * (block % 8) + half of track block / 8.  64-bit, so no block
+// number can make it wrap.
+std::int64_t half_start(const prodos_volume& volume, std::uint16_t block, int half) {
+  const std::array<int, 16>& table =
+      volume.translation != nullptr ? *volume.translation : sector_translation;
+  const int position = 2 * (block % 8) + half;
+  return std::int64_t{sector_bytes} *
+         (std::int64_t{sectors_per_track} * (block / 8) + table[static_cast<std::size_t>(position)]);
+}
+
+// The half's bytes in the image, or null after "illegal block no" when it
+// does not end within the image.
+const std::uint8_t* legal_half(const prodos_volume& volume, std::uint16_t block, int half) {
+  const std::int64_t start = half_start(volume, block, half);
+  if (volume.image == nullptr || start + sector_bytes > volume.image_size) {
+    std::printf("illegal block no $%04X\n", block);
+    return nullptr;
+  }
+  return volume.image.get() + start;
+}
+
+prodos_date_time take_date_time(const std::uint8_t* d) {
+  prodos_date_time t;
+  t.year = d[1] >> 1;
+  t.month = ((d[1] & 1) << 3) | (d[0] >> 5);
+  t.day = d[0] & 31;
+  t.hour = d[3] & 31;
+  t.minute = d[2] & 63;
+  return t;
+}
+
+// Fills `entry` from the 39 bytes at `raw`, as a header entry (volume
+// directory at depth 0, subdirectory below) or as a file entry.
+void parse_entry(const std::uint8_t* raw, bool header, int depth, prodos_entry& entry) {
+  byte_cursor c{std::span<const std::uint8_t>(raw, prodos_entry_bytes)};
+  entry.storage_type = static_cast<std::uint8_t>(raw[0] >> 4);
+  entry.name_length = static_cast<std::uint8_t>(raw[0] & 15);
+  std::memcpy(entry.name.data(), raw + 1, entry.name.size());
+  entry.creation = take_date_time(raw + 24);
+  entry.version = raw[28];
+  entry.min_version = raw[29];
+  entry.access = raw[30];
+  if (header) {
+    entry.entry_length = raw[31];
+    entry.entries_per_block = raw[32];
+    c.pos = 33;
+    entry.file_count = get_le16(c);
+    if (depth == 0) {
+      entry.bit_map_pointer = get_le16(c);
+      entry.total_blocks = get_le16(c);
+    } else {
+      entry.parent_pointer = get_le16(c);
+      entry.parent_entry_number = raw[37];
+      entry.parent_entry_length = raw[38];
+    }
+    return;
+  }
+  entry.file_type = raw[16];
+  c.pos = 17;
+  entry.key_pointer = get_le16(c);
+  entry.blocks_used = get_le16(c);
+  entry.eof = get_le24(c);
+  c.pos = 31;
+  entry.aux_type = get_le16(c);
+  entry.last_mod = take_date_time(raw + 33);
+  c.pos = 37;
+  entry.header_pointer = get_le16(c);
+}
+
+// Reads the list of a subdirectory entry, unless its key block was read
+// before or it would nest too deep.
+void read_subdirectory(const prodos_volume& volume, prodos_entry& entry, int depth,
+                       prodos_dir_walk& walk) {
+  const std::uint16_t key = entry.key_pointer;
+  if (depth > prodos_max_dir_depth) {
+    std::printf("directory nested too deep at block $%04X\n", key);
+    return;
+  }
+  if (key != 0 && walk.visited[key]) {
+    std::printf("directory loop at block $%04X\n", key);
+    return;
+  }
+  entry.subdirectory = prodos_read_dir(volume, key, depth, walk);
+  if (!entry.subdirectory) std::printf("can't get dir block $%04X\n", key);
+}
+
+}  // namespace
+
+void prodos_free_dir(prodos_dir_block* list) {
+  // Node after node, so that a long list does not recurse; entries release
+  // their own subdirectory lists (nested at most prodos_max_dir_depth).
+  while (list != nullptr) {
+    prodos_dir_block* next = list->next;
+    delete list;
+    list = next;
+  }
+}
+
+void prodos_dir_deleter::operator()(prodos_dir_block* list) const noexcept { prodos_free_dir(list); }
+
+int prodos_read_block(const prodos_volume& volume, std::uint16_t block,
+                      std::span<std::uint8_t, prodos_block_bytes> destination) {
+  for (int half = 0; half < 2; ++half) {
+    const std::uint8_t* bytes = legal_half(volume, block, half);
+    if (bytes == nullptr) return -1;
+    std::memcpy(destination.data() + sector_bytes * half, bytes, sector_bytes);
+  }
+  return 0;
+}
+
+int prodos_map_block(const prodos_volume& volume, prodos_block_ref& ref) {
+  ref.first_half = nullptr;
+  ref.second_half = nullptr;
+  if (ref.block == 0) return 0;
+  ref.first_half = legal_half(volume, ref.block, 0);
+  if (ref.first_half == nullptr) return -1;
+  ref.second_half = legal_half(volume, ref.block, 1);
+  return ref.second_half == nullptr ? -1 : 1;
+}
+
+prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_block, int depth,
+                                prodos_dir_walk& walk) {
+  prodos_dir_list list;
+  prodos_dir_block* last = nullptr;
+  std::array<std::uint8_t, prodos_block_bytes> raw{};
+  for (std::uint16_t block = key_block; block != 0; block = last->next_block) {
+    if (walk.visited[block]) {
+      std::printf("directory loop at block $%04X\n", block);
+      break;
+    }
+    walk.visited[block] = true;
+    if (prodos_read_block(volume, block, raw) < 0) {
+      std::printf("can't get dir block $%04X\n", block);
+      return nullptr;
+    }
+    prodos_dir_block* node = new (std::nothrow) prodos_dir_block();
+    if (node == nullptr) {
+      std::puts("memory exhaust!");
+      return nullptr;
+    }
+    if (last == nullptr) {
+      list.reset(node);
+    } else {
+      node->prev = last;
+      last->next = node;
+    }
+    last = node;
+    byte_cursor c{raw};
+    node->prev_block = get_le16(c);
+    node->next_block = get_le16(c);
+    node->entry_count = prodos_entries_per_block;
+    node->entries = allocate_zeroed<prodos_entry>(prodos_entries_per_block);
+    if (node->entries == nullptr) {
+      std::puts("memory exhaust!");
+      return nullptr;
+    }
+    for (int i = 0; i < prodos_entries_per_block; ++i) {
+      prodos_entry& entry = node->entries[static_cast<std::size_t>(i)];
+      const bool header = node == list.get() && i == 0;
+      parse_entry(raw.data() + 4 + prodos_entry_bytes * i, header, depth, entry);
+      if (!header && entry.storage_type == prodos_subdirectory)
+        read_subdirectory(volume, entry, depth + 1, walk);
+    }
+  }
+  return list;
+}
+
+int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order) {
+  volume.translation = &translation_for(sector_order);
+  auto walk = std::make_unique<prodos_dir_walk>();
+  volume.root = prodos_read_dir(volume, prodos_volume_key_block, 0, *walk);
+  if (!volume.root) {
+    std::printf("can't get dir block $%04X\n", prodos_volume_key_block);
+    return -1;
+  }
+  return 0;
+}
+
+int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order) {
+  volume = prodos_volume{};
+  volume.sector_order = sector_order;
+  volume.translation = &sector_translation;
+
+  unique_file file = open_file(path, "rb");
+  if (!file) {
+    std::printf("open error '%s'\n", path);
+    return -1;
+  }
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+    std::printf("seek error '%s' (SEEK_END)\n", path);
+    return -1;
+  }
+  const long size = std::ftell(file.get());
+  if (size < 0) {
+    std::printf("seek error '%s' (SEEK_END)\n", path);
+    return -1;
+  }
+  if (std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    std::printf("seek error '%s' (SEEK_SET)\n", path);
+    return -1;
+  }
+  // The image is held whole; one larger than the size field can count is
+  // more than this reader can hold.
+  if (size > INT32_MAX) {
+    std::puts("memory exhaust!");
+    return -1;
+  }
+  volume.image_size = static_cast<std::int32_t>(size);
+  volume.image = allocate_zeroed<std::uint8_t>(static_cast<std::size_t>(size));
+  if (volume.image == nullptr) {
+    std::puts("memory exhaust!");
+    return -1;
+  }
+  const std::size_t wanted = static_cast<std::size_t>(size);
+  if (std::fread(volume.image.get(), 1, wanted, file.get()) != wanted) {
+    std::printf("read error '%s'\n", path);
+    return -1;
+  }
+  file.reset();
+
+  if (prodos_read_catalog(volume, sector_order) < 0) {
+    std::printf("can't get catalog '%s'\n", path);
+    return -1;
+  }
+  const prodos_entry& header = volume.root->entries[0];
+  if (prodos_read_block(volume, header.bit_map_pointer, volume.bit_map) < 0)
+    std::printf("can't get bit map '%s'\n", path);
+  if (prodos_map_files(volume, volume.root.get()) < 0) std::printf("can't get block no '%s'\n", path);
+  return 0;
+}
+
+void prodos_close(prodos_volume& volume) { volume = prodos_volume{}; }

@@ -1,0 +1,137 @@
+// The data maps of ProDOS files: every data block of a seedling, sapling
+// or tree file mapped as two pointers into the image held in memory.
+//
+// An index block holds 256 block numbers split in two: the low bytes in
+// bytes 0..255 and the high bytes in bytes 256..511.  A master index block
+// (the key block of a tree file) has the same layout, of which the first
+// 128 entries are used.  Block number 0 stands for a block of zeros.
+#include <cstdio>
+
+#include "disk/prodos.h"
+
+namespace {
+
+std::uint16_t index_entry(const std::array<std::uint8_t, prodos_block_bytes>& index, int i) {
+  return static_cast<std::uint16_t>(index[static_cast<std::size_t>(i)] |
+                                    (index[static_cast<std::size_t>(256 + i)] << 8));
+}
+
+// Reads an index or master index block; null slot and -1 after "can't get
+// index block" when it is illegal.
+template <class Ref>
+int read_index_block(const prodos_volume& volume, std::uint16_t block, std::unique_ptr<Ref[]>& slot,
+                     std::array<std::uint8_t, prodos_block_bytes>& index) {
+  if (prodos_read_block(volume, block, index) < 0) {
+    std::printf("can't get index block $%04X\n", block);
+    // Without its index the file cannot be read: drop the array so that a
+    // read fails instead of yielding zeros.
+    slot.reset();
+    return -1;
+  }
+  return 0;
+}
+
+void report(const char* format, const prodos_entry& entry) {
+  std::printf(format, entry.key_pointer, static_cast<int>(entry.name_length), entry.name.data());
+}
+
+// Maps one file entry's data; 1 when it failed (reported), 0 when mapped,
+// -1 when memory ran out.
+int map_file(const prodos_volume& volume, prodos_entry& entry) {
+  prodos_file_map& data = entry.data;
+  data.block = entry.key_pointer;
+  switch (entry.storage_type) {
+    case prodos_seedling: {
+      prodos_block_ref ref{data.block, nullptr, nullptr};
+      const int result = prodos_map_block(volume, ref);
+      data.first_half = ref.first_half;
+      data.second_half = ref.second_half;
+      if (result >= 0) return 0;
+      report("can't get data pointer $%04X '%.*s'\n", entry);
+      return 1;
+    }
+    case prodos_sapling: {
+      const int result = prodos_map_index(volume, data.block, data.index);
+      if (result == -2) return -1;
+      if (result >= 0) return 0;
+      report("can't get index block $%04X '%.*s'\n", entry);
+      return 1;
+    }
+    case prodos_tree: {
+      const int result = prodos_map_master_index(volume, data.block, data.master);
+      if (result == -2) return -1;
+      if (result >= 0) return 0;
+      report("can't get master index block $%04X '%.*s'\n", entry);
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+int prodos_map_index(const prodos_volume& volume, std::uint16_t block,
+                     std::unique_ptr<prodos_block_ref[]>& slot) {
+  slot.reset();
+  if (block == 0) return 0;
+  slot = allocate_zeroed<prodos_block_ref>(256);
+  if (slot == nullptr) {
+    std::puts("memory exhaust!");
+    return -2;
+  }
+  std::array<std::uint8_t, prodos_block_bytes> index{};
+  if (read_index_block(volume, block, slot, index) < 0) return -1;
+  int count = 0;
+  for (int i = 0; i < 256; ++i) {
+    prodos_block_ref& ref = slot[static_cast<std::size_t>(i)];
+    ref.block = index_entry(index, i);
+    if (ref.block == 0) continue;
+    if (prodos_map_block(volume, ref) < 0) return -1;
+    ++count;
+  }
+  return count;
+}
+
+int prodos_map_master_index(const prodos_volume& volume, std::uint16_t block,
+                            std::unique_ptr<prodos_index_ref[]>& slot) {
+  slot.reset();
+  if (block == 0) return 0;
+  slot = allocate_zeroed<prodos_index_ref>(128);
+  if (slot == nullptr) {
+    std::puts("memory exhaust!");
+    return -2;
+  }
+  std::array<std::uint8_t, prodos_block_bytes> master{};
+  if (read_index_block(volume, block, slot, master) < 0) return -1;
+  int count = 0;
+  for (int i = 0; i < 128; ++i) {
+    prodos_index_ref& ref = slot[static_cast<std::size_t>(i)];
+    ref.block = index_entry(master, i);
+    if (ref.block == 0) continue;
+    const int result = prodos_map_index(volume, ref.block, ref.refs);
+    if (result < 0) return result;
+    ++count;
+  }
+  return count;
+}
+
+int prodos_map_files(const prodos_volume& volume, prodos_dir_block* list) {
+  int failed = 0;
+  for (prodos_dir_block* node = list; node != nullptr; node = node->next) {
+    for (int i = 0; i < node->entry_count; ++i) {
+      if (node == list && i == 0) continue;  // the header entry
+      prodos_entry& entry = node->entries[static_cast<std::size_t>(i)];
+      if (entry.storage_type == prodos_subdirectory) {
+        const int result = prodos_map_files(volume, entry.subdirectory.get());
+        if (result < 0) return -1;
+        failed += result;
+        continue;
+      }
+      const int result = map_file(volume, entry);
+      if (result < 0) return -1;
+      failed += result;
+    }
+  }
+  return failed;
+}

@@ -14,7 +14,8 @@ inline constexpr std::int32_t shape_type_dungeon = 1;
 inline constexpr std::int32_t shape_type_mirror_room = 2;
 
 // Decodes the 16384 bytes of `file` into the cleared 0x70000-byte sheet
-// buffer `pixels` (448 pixels a row, 1024 rows).
+// buffer `pixels` (448 pixels a row, 1024 rows).  Does nothing when
+// `pixels` holds fewer than 0x70000 bytes or `file` fewer than 16384.
 void decode_shape_data(std::span<std::uint8_t> pixels, std::span<const std::uint8_t> file,
                        std::int32_t shape_type, std::int32_t no_remake_water);
 

@@ -89,7 +89,9 @@ TEST(ReadMapData, ShortFinalChunkPlacesOnlyTheBytesAsked) {
     EXPECT_EQ(maps[at], image[map_area + 1024 + i]);
   }
   for (std::size_t at = 1024; at < maps.size(); ++at) {
-    if (!placed[at]) ASSERT_EQ(maps[at], 0xAA) << at;
+    if (!placed[at]) {
+      ASSERT_EQ(maps[at], 0xAA) << at;
+    }
   }
 }
 

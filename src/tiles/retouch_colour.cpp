@@ -30,16 +30,20 @@ double mix_hue(int a, int b) {
   return m;
 }
 
-rgb_pixel signal_colour(double brightness, double hue, double saturation, bool lit) {
+hue_wave hue_wave_of(double hue) {
+  double h = hue + 10;
+  if (h > 360) h -= 360;
+  const double angle = h * pi / 180;
+  return {std::sin(angle), std::cos(angle)};
+}
+
+rgb_pixel signal_colour(double brightness, const hue_wave& wave, double saturation, bool lit) {
   if (brightness == 0) return {};
   double y = brightness;
   if (!lit) y *= saturation;
   const double s = saturation * 0.7;
-  double h = hue + 10;
-  if (h > 360) h -= 360;
-  const double angle = h * pi / 180;
-  const double i = std::sin(angle) * s * 0.595716;
-  const double q = std::cos(angle) * s * 0.522591;
+  const double i = wave.sine * s * 0.595716;
+  const double q = wave.cosine * s * 0.522591;
   rgb_pixel px;
   px.red = to_channel((y + 0.9563 * i + 0.621 * q) * 255);
   px.green = to_channel((y - 0.2721 * i - 0.6474 * q) * 255);

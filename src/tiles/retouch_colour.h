@@ -27,8 +27,16 @@ struct rgb_pixel {
   std::uint8_t red = 0;
 };
 
-// The pixel of a column with `brightness` (Y), `hue` in degrees (0 for no
-// hue) and `saturation`; a dark dot (`lit` false) is dimmed by its
+// Sine and cosine of the colour signal's angle for a hue in degrees: the
+// hue turned by 10 degrees (less 360 above 360), in radians.
+struct hue_wave {
+  double sine = 0;
+  double cosine = 0;
+};
+hue_wave hue_wave_of(double hue);
+
+// The pixel of a column with `brightness` (Y), the wave of its hue (hue 0
+// for no hue) and `saturation`; a dark dot (`lit` false) is dimmed by its
 // saturation.  Black when the brightness is 0.  Each channel is truncated
 // toward zero and clamped to 0..255.
-rgb_pixel signal_colour(double brightness, double hue, double saturation, bool lit);
+rgb_pixel signal_colour(double brightness, const hue_wave& wave, double saturation, bool lit);

@@ -49,6 +49,7 @@ decoded_sheet decode(tile_file& file, int shape_type = shape_type_normal, int no
 constexpr std::uint8_t M = delay_marker;
 
 TEST(HiresDecode, ByteExpansion) {
+  // Closed under flipping bit 7, for the mirror-room type below.
   const struct {
     std::uint8_t byte;
     pixel_row pixels;
@@ -62,18 +63,33 @@ TEST(HiresDecode, ByteExpansion) {
       {0x01, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {0x40, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1}},
       {0x2A, {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0}},
+      {0xAA, {M, 0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0}},
+  };
+  auto expansion_of = [&](std::uint8_t byte) {
+    for (const auto& c : cases) {
+      if (c.byte == byte) return c.pixels;
+    }
+    return pixel_row();
   };
   tile_file file;
-  // Each case in the left byte of a plain tile's row and in the right byte
-  // of a second-half tile.
+  // Each case in the left byte of a plain tile of the first rows and in the
+  // right byte of a tile of the second half.
   for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
     file.at(0, 0, i) = cases[i].byte;
     file.at(400, 1, i) = cases[i].byte;
   }
-  const decoded_sheet sheet = decode(file);
-  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
-    EXPECT_EQ(sheet.byte_pixels(0, 0, i), cases[i].pixels) << "byte " << int{cases[i].byte};
-    EXPECT_EQ(sheet.byte_pixels(400, 1, i), cases[i].pixels) << "byte " << int{cases[i].byte};
+  for (int type = 0; type < 3; ++type) {
+    for (int no_remake = 0; no_remake < 2; ++no_remake) {
+      const decoded_sheet sheet = decode(file, type, no_remake);
+      for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        const std::uint8_t stored = cases[i].byte;
+        const std::uint8_t first_rows = type == shape_type_mirror_room ? stored ^ 0x80 : stored;
+        EXPECT_EQ(sheet.byte_pixels(0, 0, i), expansion_of(first_rows))
+            << "byte " << int{stored} << " type " << type << " no_remake " << no_remake;
+        EXPECT_EQ(sheet.byte_pixels(400, 1, i), cases[i].pixels)
+            << "byte " << int{stored} << " type " << type << " no_remake " << no_remake;
+      }
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 #include "demo/npc_plans.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "demo/tile_names.h"
@@ -145,9 +146,20 @@ void people(std::vector<npc_day>& npcs, pools& p, theme kind, demo_random& rng) 
     royal.hours[3] = 17;
     npcs.push_back(royal);
   }
-  for (int i = 0; i < 3 && i < static_cast<int>(p.counters.spots.size()); ++i)
-    npcs.push_back(day_of(dressed(merchant, rng), take(p.beds), first_found({take(p.seats), take(p.floors)}),
-                          take(p.counters), rng));
+  // A keeper for each counter row (rows lie apart): open from 7 or 9 till
+  // 19 or 17.
+  std::vector<spot> keepers;
+  for (const spot& s : p.counters.spots) {
+    bool apart = keepers.size() < 4;
+    for (const spot& k : keepers)
+      if (k.floor == s.floor && std::abs(k.at.x - s.at.x) < 5 && std::abs(k.at.y - s.at.y) < 5) apart = false;
+    if (!apart) continue;
+    keepers.push_back(s);
+    npc_day d = day_of(dressed(merchant, rng), take(p.beds), first_found({take(p.seats), take(p.floors)}), s, rng);
+    d.hours[2] = keepers.size() % 2 ? 9 : 7;
+    d.hours[3] = keepers.size() % 2 ? 17 : 19;
+    npcs.push_back(d);
+  }
   if (!p.cushions.spots.empty()) {
     npc_day priest_day = day_of(dressed(priest, rng), take(p.beds), take(p.cushions), take(p.cushions), rng);
     priest_day.default_slot = 2;
@@ -200,7 +212,7 @@ void guards_and_beasts(std::vector<npc_day>& npcs, pools& p, theme kind, const s
   // Meetings the renderer must sort out: a child runs to where the first
   // resident idles, and a cat sleeps on a table by day.
   if (!npcs.empty()) {
-    const npc_day& first = npcs.front();
+    const npc_day first = npcs.front();
     npcs.push_back(day_of(dressed(child, rng), take(p.beds), first.where[1], take(p.grounds), rng));
     npcs.back().hours[0] = first.hours[0];
     npcs.back().hours[1] = first.hours[1];

@@ -158,14 +158,15 @@ void paint_poses(tile_set& set) {
                                             ".LLLLLLLL.....", "..............", "..............", ".............."}),
                            'o', 'g', 'W');
   put_paint(set, kneeling, over(set, prayer_cushion, kneel));
-  tile_paint keeper = figure(standing_art(), 'o', 'g', 'W');
-  paint_rect(keeper, 0, 6, 13, 15, '.');
-  paint_rect(keeper, 3, 4, 10, 5, 'g');
-  paint_rect(keeper, 4, 4, 9, 4, '.');
-  paint_rect(keeper, 5, 4, 8, 4, 'W');
-  paint_rect(keeper, 2, 5, 3, 5, 'W');
-  paint_rect(keeper, 10, 5, 11, 5, 'W');
-  put_paint(set, shopkeeper, over(set, counter, keeper));
+  // Head and shoulders above the counter, on a dark ground so that the
+  // planks behind do not swallow them.
+  tile_paint keeper = paint_from_art({"..kkkkkkkkkk..", "..kkkooookkk..", "..kkooooookk..", "..kkWWWWWWkk..",
+                                      "..kkWkWWkWkk..", ".kgggWWWWgggk.", "..............", "..............",
+                                      "..............", "..............", "..............", "..............",
+                                      "..............", "..............", "..............", ".............."});
+  tile_paint keeper_tile = over(set, counter, keeper);
+  repaint(keeper_tile, 'k', '.');
+  put_paint(set, shopkeeper, keeper_tile);
 }
 
 }  // namespace

@@ -17,12 +17,13 @@
 int main(int argc, char** argv) {
   std::int32_t order = sector_order_prodos;
   const char* folder = nullptr;
+  bool understood = true;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--do") == 0) order = sector_order_dos;
     else if (folder == nullptr && argv[i][0] != '-') folder = argv[i];
-    else folder = nullptr, i = argc;
+    else understood = false;
   }
-  if (folder == nullptr) {
+  if (!understood || folder == nullptr) {
     std::puts("usage: make_demo_disks [--do] FOLDER");
     return 1;
   }

@@ -139,12 +139,19 @@ int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_ord
 void prodos_close(prodos_volume& volume);
 
 // The plain file (storage type 1, 2 or 3) that `path` names, or null.  The
-// entry belongs to the volume and stays valid until prodos_close.
+// entry belongs to the volume and stays valid until prodos_close.  A path
+// is names separated by runs of "/"; one that begins with "/" names the
+// volume first.  Names compare byte for byte, case included.  Prints "file
+// name error '%s'" for a path without a file name, "can't find volume name
+// '%s'" for a wrong volume name and "strage type mismatch '%s' $%X" when
+// the path names a subdirectory; nothing when a name is not found.
 const prodos_entry* prodos_find(const prodos_volume& volume, const char* path);
 
 // Copies the file `path` into `destination`, which holds at least `size`
 // bytes; a file longer than `size` is cut, a shorter one leaves the rest of
-// the destination alone.  0, or -1 after a message.
+// the destination alone (both after "file size mismatch ...").  0, or -1
+// after "can't find file '%s'" or "can't get file data '%s' (seeding /
+// sapling / tree file)"; a failed copy may have written part of the file.
 int prodos_read_file(const prodos_volume& volume, const char* path, std::uint8_t* destination,
                      std::uint32_t size);
 

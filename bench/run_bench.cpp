@@ -8,7 +8,6 @@
 // The disk folder holds qz-program.dsk, qz-castle.dsk, qz-dwelling.dsk,
 // qz-keep.dsk and qz-towne.dsk (tools/make_demo_disks makes such a set).
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +24,6 @@
 
 namespace fs = std::filesystem;
 using seconds = std::chrono::duration<double>;
-extern char** environ;
 
 namespace {
 
@@ -51,24 +49,26 @@ run_figures render(const std::string& program, const fs::path& disks, const fs::
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  const fs::path previous = fs::current_path();
-  fs::current_path(out);
+  // fork, not posix_spawn: a child sharing this process's memory until
+  // exec would inherit its high-water mark and spoil the peak measured.
   const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-    std::perror("posix_spawn");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null_out = open("/dev/null", O_RDWR);
+    dup2(null_out, 0);
+    dup2(null_out, 1);
+    if (chdir(out.c_str()) != 0) _exit(127);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  if (pid < 0) {
+    std::perror("fork");
     std::exit(1);
   }
   int status = 0;
   rusage usage{};
   wait4(pid, &status, 0, &usage);
   const auto stop = std::chrono::steady_clock::now();
-  fs::current_path(previous);
-  posix_spawn_file_actions_destroy(&actions);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "render failed\n");
     std::exit(1);

@@ -15,6 +15,22 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
 
+echo "== install into a fresh prefix"
+prefix=$(mktemp -d)
+cmake --install build --prefix "$prefix" >/dev/null
+# Both print their usage and exit with status 1.
+usage=$("$prefix"/bin/zud2avuze --help || true)
+[ "${usage%%$'\n'*}" = "usage: zud2avuze [options]" ] || { echo "installed zud2avuze does not run"; exit 1; }
+usage=$("$prefix"/bin/prodos 2>&1 || true)
+[ "${usage%%$'\n'*}" = "usage: prodos [--do|--po] list IMAGE" ] || { echo "installed prodos does not run"; exit 1; }
+for page in zud2avuze prodos; do
+  out=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1)
+  echo "$out" | grep -q '^NAME' || { echo "man page $page does not render"; exit 1; }
+  if echo "$out" | grep -qi 'warning'; then echo "man page $page: $out"; exit 1; fi
+done
+rm -rf "$prefix"
+echo "installed programs run and both manual pages render"
+
 echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j"$jobs"

@@ -98,7 +98,8 @@ TEST(BmpCheck, OffsetMustNameTheEndOfTheFullColourTable) {
   for (const auto& c : cases) {
     bitmap_header h = sound_header(5, 5, c.bits);
     h.data_offset += 4;
-    expect_check(h, -1, std::string("error: check_bitmap_header() - offset size ") + c.numbers + "\n");
+    expect_check(h, -1,
+                 std::string("error: check_bitmap_header() - offset size ") + c.numbers + "\n");
   }
   // An 8-bit file with a table of 16 entries; colors_used does not shorten
   // the table.
@@ -138,25 +139,26 @@ TEST(BmpCheck, SizesAreComparedInWrappingArithmetic) {
   // size tests pass, and only the later refusal stops the header.
   bitmap_header h = sound_header(1, 1, 32);
   h.width = 0x40000001;
-  expect_check(h, -1,
-               "error: check_bitmap_header() - size 0x40000001 x 0x1 at 32 bits overflows 32 bits\n");
+  expect_check(
+      h, -1, "error: check_bitmap_header() - size 0x40000001 x 0x1 at 32 bits overflows 32 bits\n");
   // A length that wraps to 0 is "corrected" to 0 first.
   h = sound_header(1, 1, 8);
   h.width = 0x10000;
   h.height = 0x10000;
   h.data_length = 0;
   h.file_length = 0x436;
-  expect_check(h, -1,
-               "warning: check_bitmap_header() - data length is 0 ... corrected: 0x0\n"
-               "error: check_bitmap_header() - size 0x10000 x 0x10000 at 8 bits overflows 32 bits\n");
+  expect_check(
+      h, -1,
+      "warning: check_bitmap_header() - data length is 0 ... corrected: 0x0\n"
+      "error: check_bitmap_header() - size 0x10000 x 0x10000 at 8 bits overflows 32 bits\n");
   // The end of the data past 4 GiB.
   h = sound_header(1, 1, 8);
   h.width = 0x7FFFFFFC;
   h.height = 2;
   h.data_length = 0xFFFFFFF8;
   h.file_length = 0x42E;
-  expect_check(h, -1,
-               "error: check_bitmap_header() - size 0x7FFFFFFC x 0x2 at 8 bits overflows 32 bits\n");
+  expect_check(
+      h, -1, "error: check_bitmap_header() - size 0x7FFFFFFC x 0x2 at 8 bits overflows 32 bits\n");
 }
 
 TEST(BmpCheck, NegativeSizesAreRefusedAfterTheSizeTests) {
@@ -230,8 +232,7 @@ TEST(BmpCheck, HeaderBytesAreReadInFileOrderLittleEndian) {
 
 TEST(BmpCheck, ShortOrUnmarkedHeadersFailWithoutAMessage) {
   bytes sound = bmp_header_bytes_of(sound_header(4, 4, 24));
-  for (const bytes& contents :
-       {bytes{}, bytes(sound.begin(), sound.end() - 1), bytes{'B', 'M'}}) {
+  for (const bytes& contents : {bytes{}, bytes(sound.begin(), sound.end() - 1), bytes{'B', 'M'}}) {
     bitmap_header got;
     testing::internal::CaptureStdout();
     EXPECT_EQ(read_bitmap_header(stream_of(contents).get(), got), -1);
@@ -256,7 +257,7 @@ TEST(BmpCheck, PaletteEntriesAreTakenByteForByte) {
   EXPECT_EQ(read_palette(stream.get(), entries, 256), 0);
   EXPECT_EQ(entries[0], 0x160F0801u);  // bytes 01 08 0F 16: the reserved byte is kept
   EXPECT_EQ(entries[255], static_cast<std::uint32_t>(table[1020] | table[1021] << 8 |
-                                                      table[1022] << 16 | table[1023] << 24));
+                                                     table[1022] << 16 | table[1023] << 24));
   // Counts outside 1..256 read nothing.
   std::rewind(stream.get());
   for (int count : {-1, 0, 257}) {

@@ -44,7 +44,7 @@ rgb_picture picture_of_colours(std::uint32_t width, std::uint32_t height, std::u
   return p;
 }
 
-#define REQUIRE_PILLOW()   \
+#define REQUIRE_PILLOW()    \
   if (pillow_available()) { \
   } else                    \
     GTEST_SKIP() << "Pillow (python3-pil) is not installed"
@@ -89,9 +89,9 @@ TEST(BmpExternal, PillowFilesOfEveryModeReadExactly) {
     ASSERT_EQ(r.result, 0);
     EXPECT_EQ(bytes(r.pixels.get(), r.pixels.get() + count), indices);
     for (std::uint32_t i = 0; i < 256; ++i) {
-      ASSERT_EQ(r.palette[i], static_cast<std::uint32_t>(palette_rgb[3 * i] << 16 |
-                                                         palette_rgb[3 * i + 1] << 8 |
-                                                         palette_rgb[3 * i + 2]));
+      ASSERT_EQ(r.palette[i],
+                static_cast<std::uint32_t>(palette_rgb[3 * i] << 16 | palette_rgb[3 * i + 1] << 8 |
+                                           palette_rgb[3 * i + 2]));
     }
 
     for (const std::uint32_t channels : {3u, 4u}) {
@@ -101,7 +101,8 @@ TEST(BmpExternal, PillowFilesOfEveryModeReadExactly) {
       ASSERT_EQ(r.result, 0);
       EXPECT_EQ(r.header.bit_count, 8 * channels);
       bytes stored = rgba;  // the file's order: blue, green, red[, alpha]
-      for (std::uint32_t i = 0; i < count; ++i) std::swap(stored[channels * i], stored[channels * i + 2]);
+      for (std::uint32_t i = 0; i < count; ++i)
+        std::swap(stored[channels * i], stored[channels * i + 2]);
       EXPECT_EQ(bytes(r.pixels.get(), r.pixels.get() + count * channels), stored);
     }
   }
@@ -137,8 +138,9 @@ TEST(BmpExternal, ImageMagickFilesOfEveryBitCountRead) {
   for (const auto& c : cases) {
     for (const auto& [width, height] : {std::pair{47u, 33u}, {9u, 2u}}) {
       SCOPED_TRACE(std::to_string(c.bit_count) + " bits, width " + std::to_string(width));
-      rgb_picture source = c.colours > 0 ? picture_of_colours(width, height, c.colours)
-                                         : rgb_picture{width, height, colour_bytes(width * height, 3, 9)};
+      rgb_picture source = c.colours > 0
+                               ? picture_of_colours(width, height, c.colours)
+                               : rgb_picture{width, height, colour_bytes(width * height, 3, 9)};
       ASSERT_TRUE(imagemagick_encode(path, source, c.options));
       const read_capture r = read_bmp_file(path);
       ASSERT_EQ(r.result, 0) << r.output;
@@ -185,7 +187,8 @@ TEST(BmpExternal, WriterFilesOpenInPillowWithTheSamePixels) {
   };
   std::vector<picture_case> cases{{896, 1024, 4}};
   for (std::int32_t bits : {1, 4, 8, 16, 24, 32}) {
-    for (const auto& [w, h] : {std::pair{47, 33}, {1, 1}, {7, 3}, {3, 5}}) cases.push_back({w, h, bits});
+    for (const auto& [w, h] : {std::pair{47, 33}, {1, 1}, {7, 3}, {3, 5}})
+      cases.push_back({w, h, bits});
   }
   for (const picture_case& c : cases) {
     SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.width) + " x " +
@@ -209,10 +212,9 @@ TEST(BmpExternal, WriterFilesOpenInPillowWithTheSamePixels) {
 
     bytes indices(b.pixels.get(), b.pixels.get() + b.data_size);
     for (std::uint8_t& v : indices) v = c.bits == 1 ? (v != 0) : c.bits == 4 ? (v & 15) : v;
-    const rgb_picture expected = rgb_of(static_cast<std::uint32_t>(c.width),
-                                        static_cast<std::uint32_t>(c.height),
-                                        static_cast<std::uint16_t>(c.bits), colours.palette.data(),
-                                        indices.data());
+    const rgb_picture expected =
+        rgb_of(static_cast<std::uint32_t>(c.width), static_cast<std::uint32_t>(c.height),
+               static_cast<std::uint16_t>(c.bits), colours.palette.data(), indices.data());
     rgb_picture seen;
     ASSERT_TRUE(pillow_decode(path, seen));
     EXPECT_EQ(seen.width, expected.width);
@@ -251,7 +253,8 @@ const std::vector<suite_file>& suite_files() {
       {"b/badbitssize.bmp", false, data_length("0x7EEEEEEE != 0x400")},
       {"b/baddens1.bmp", true, ""},  // resolution fields are not tested
       {"b/baddens2.bmp", true, ""},
-      {"b/badfilesize.bmp", true, "warning: check_bitmap_header() - file length 0x7DDDDDDD > 0x43E\n"},
+      {"b/badfilesize.bmp", true,
+       "warning: check_bitmap_header() - file length 0x7DDDDDDD > 0x43E\n"},
       {"b/badheadersize.bmp", false, header_type},
       {"b/badpalettesize.bmp", false, offset("0x426 != 0x436")},
       {"b/badplanes.bmp", false, header_line},
@@ -273,7 +276,8 @@ const std::vector<suite_file>& suite_files() {
       {"g/pal4.bmp", false, offset("0x66 != 0x76")},  // 12 colours
       {"g/pal4gs.bmp", false, offset("0x66 != 0x76")},
       {"g/pal4rle.bmp", false, compression},
-      {"g/pal8-0.bmp", true, "warning: check_bitmap_header() - data length is 0 ... corrected: 0x2000\n"},
+      {"g/pal8-0.bmp", true,
+       "warning: check_bitmap_header() - data length is 0 ... corrected: 0x2000\n"},
       {"g/pal8.bmp", false, offset("0x426 != 0x436")},  // 252 colours
       {"g/pal8gs.bmp", false, offset("0x426 != 0x436")},
       {"g/pal8nonsquare.bmp", false, offset("0x426 != 0x436")},

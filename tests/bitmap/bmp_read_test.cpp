@@ -3,7 +3,11 @@
 // refused with their messages in order, at every length they may be cut.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "bitmap/bmp_read.h"
@@ -223,7 +227,8 @@ TEST(BmpRead, HostileSizesAreRefusedBeforeAnyAllocation) {
   EXPECT_EQ(r.result, -1);
   EXPECT_EQ(r.output,
             "error: check_bitmap_header() - negative height 0xFFFFFFFF (top-down rows) not "
-            "supported\n" + header_line);
+            "supported\n" +
+                header_line);
   EXPECT_EQ(r.pixels, nullptr);
 
   // 4 GiB of 32-bit pixels that wrap to 4 bytes a row.
@@ -243,9 +248,10 @@ TEST(BmpRead, HostileSizesAreRefusedBeforeAnyAllocation) {
   p.height = 16384;
   p.bit_count = 32;
   r = read_bmp_bytes(bmp_header_bytes_of(bmp_header_for(p)));
-  EXPECT_EQ(r.output,
-            "error: check_bitmap_header() - pixel data 0x40000000 bytes exceeds limit 0x10000000\n" +
-                header_line);
+  EXPECT_EQ(
+      r.output,
+      "error: check_bitmap_header() - pixel data 0x40000000 bytes exceeds limit 0x10000000\n" +
+          header_line);
   EXPECT_EQ(r.pixels, nullptr);
 }
 
@@ -278,7 +284,8 @@ TEST(BmpRead, RowsReadBeforeTheCutAreKept) {
   const read_capture r = read_bmp_bytes(bytes(whole.begin(), whole.begin() + 54 + 2 * 16 + 3));
   EXPECT_EQ(r.output, data_line);
   const bytes expected_bottom(p.pixels.begin() + 2 * 15, p.pixels.end());
-  EXPECT_EQ(std::memcmp(r.pixels.get() + 2 * 15, expected_bottom.data(), expected_bottom.size()), 0);
+  EXPECT_EQ(std::memcmp(r.pixels.get() + 2 * 15, expected_bottom.data(), expected_bottom.size()),
+            0);
   EXPECT_EQ(bytes(r.pixels.get(), r.pixels.get() + 2 * 15), bytes(2 * 15, 0));
 }
 
@@ -300,4 +307,48 @@ TEST(BmpRead, ZeroWidthOrHeightReadsAsAnEmptyPicture) {
       EXPECT_EQ(r.palette != nullptr, bits <= 8);
     }
   }
+}
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool address_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool address_sanitizer = true;
+#else
+constexpr bool address_sanitizer = false;
+#endif
+#else
+constexpr bool address_sanitizer = false;
+#endif
+
+// Limits this process's address space to what it uses now plus `extra`.
+void limit_address_space(std::size_t extra) {
+  std::size_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + extra;
+  const rlimit r{limit, limit};
+  ::setrlimit(RLIMIT_AS, &r);
+}
+
+}  // namespace
+
+TEST(BmpRead, ExhaustedMemoryGivesItsLineAndMinusTwo) {
+  if (address_sanitizer) GTEST_SKIP() << "the sanitizer needs more address space than the limit";
+  // A sound header for a 256 MiB picture, in a process that can map only
+  // 64 MiB more: the pixel buffer cannot be had.
+  bmp_picture p = bmp_pattern(1, 1, 8);
+  p.width = 16384;
+  p.height = 16384;
+  const bytes contents = bmp_file_of(bmp_header_for(p), p.palette, {});
+  EXPECT_EXIT(
+      {
+        limit_address_space(std::size_t{64} << 20);
+        const read_capture r = read_bmp_bytes(contents);
+        std::_Exit(r.result == -2 && r.output == "error: memory exhaust!\n" && r.pixels == nullptr
+                       ? 0
+                       : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }

@@ -41,7 +41,8 @@ elif cmd == 'encode':
 
 program_result run_pillow(const temp_dir& dir, std::vector<std::string> args) {
   const std::string script = dir.file("codec.py");
-  write_file(script, bytes(pillow_script, pillow_script + std::char_traits<char>::length(pillow_script)));
+  write_file(script,
+             bytes(pillow_script, pillow_script + std::char_traits<char>::length(pillow_script)));
   args.insert(args.begin(), script);
   return run_program(python, args, dir.path.string());
 }
@@ -73,7 +74,8 @@ bool pillow_decode(const std::string& path, rgb_picture& out) {
   unsigned height = 0;
   int used = 0;
   const std::string head(raw.begin(), raw.begin() + std::min<std::size_t>(raw.size(), 32));
-  if (std::sscanf(head.c_str(), "%u %u\n%n", &width, &height, &used) != 2 || used == 0) return false;
+  if (std::sscanf(head.c_str(), "%u %u\n%n", &width, &height, &used) != 2 || used == 0)
+    return false;
   out.width = width;
   out.height = height;
   out.rgb.assign(raw.begin() + used, raw.end());
@@ -85,9 +87,9 @@ bool pillow_encode(const std::string& path, const std::string& mode, std::uint32
   temp_dir dir;
   write_file(dir.file("data"), data);
   write_file(dir.file("palette"), palette_rgb);
-  const program_result r = run_pillow(dir, {"encode", path, mode, std::to_string(width),
-                                            std::to_string(height), dir.file("data"),
-                                            dir.file("palette")});
+  const program_result r =
+      run_pillow(dir, {"encode", path, mode, std::to_string(width), std::to_string(height),
+                       dir.file("data"), dir.file("palette")});
   return r.exit_status == 0;
 }
 
@@ -95,9 +97,9 @@ bool imagemagick_encode(const std::string& path, const rgb_picture& picture,
                         const std::vector<std::string>& options) {
   temp_dir dir;
   write_file(dir.file("in.rgb"), picture.rgb);
-  std::vector<std::string> args{"-size",
-                                std::to_string(picture.width) + "x" + std::to_string(picture.height),
-                                "-depth", "8", "rgb:" + dir.file("in.rgb")};
+  std::vector<std::string> args{
+      "-size", std::to_string(picture.width) + "x" + std::to_string(picture.height), "-depth", "8",
+      "rgb:" + dir.file("in.rgb")};
   args.insert(args.end(), options.begin(), options.end());
   args.push_back("BMP3:" + path);
   return run_program(convert, args, dir.path.string()).exit_status == 0;
@@ -113,9 +115,9 @@ rgb_picture rgb_of(std::uint32_t width, std::uint32_t height, std::uint16_t bit_
     const std::uint8_t* p = pixels + i * size;
     if (bit_count <= 8) {
       const std::uint32_t entry = palette[*p];
-      out.rgb.insert(out.rgb.end(), {static_cast<std::uint8_t>(entry >> 16),
-                                     static_cast<std::uint8_t>(entry >> 8),
-                                     static_cast<std::uint8_t>(entry)});
+      out.rgb.insert(out.rgb.end(),
+                     {static_cast<std::uint8_t>(entry >> 16), static_cast<std::uint8_t>(entry >> 8),
+                      static_cast<std::uint8_t>(entry)});
     } else if (bit_count == 16) {
       const unsigned v = p[0] | (p[1] << 8);
       for (unsigned shift : {10u, 5u, 0u}) {

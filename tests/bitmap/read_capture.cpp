@@ -27,7 +27,9 @@ std::unique_ptr<std::FILE, stream_closer> stream_of(const bytes& contents) {
   return stream;
 }
 
-read_capture read_bmp_bytes(const bytes& contents) { return read_stream(stream_of(contents).get()); }
+read_capture read_bmp_bytes(const bytes& contents) {
+  return read_stream(stream_of(contents).get());
+}
 
 read_capture read_bmp_file(const std::string& path) {
   std::unique_ptr<std::FILE, stream_closer> stream(std::fopen(path.c_str(), "rb"));

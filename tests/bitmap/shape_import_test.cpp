@@ -165,7 +165,8 @@ TEST(ShapeImport, ReaderFailuresArePassedOnAndBuffersStayInTheSheet) {
   write_file(path, bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0});
   loaded l = load(path);
   EXPECT_EQ(l.result, -1);
-  EXPECT_EQ(l.output, "error: read_bitmap() - can't read bitmap header\nerror: read '" + path + "'\n");
+  EXPECT_EQ(l.output,
+            "error: read_bitmap() - can't read bitmap header\nerror: read '" + path + "'\n");
   EXPECT_EQ(l.sheet.pixels, nullptr);
 
   // Cut inside the rows: pixels and colour table were allocated and stay.
@@ -173,7 +174,8 @@ TEST(ShapeImport, ReaderFailuresArePassedOnAndBuffersStayInTheSheet) {
   write_file(path, bytes(whole.begin(), whole.begin() + 1000));
   l = load(path);
   EXPECT_EQ(l.result, -1);
-  EXPECT_EQ(l.output, "error: read_bitmap() - can't read bitmap data\nerror: read '" + path + "'\n");
+  EXPECT_EQ(l.output,
+            "error: read_bitmap() - can't read bitmap data\nerror: read '" + path + "'\n");
   EXPECT_NE(l.sheet.pixels, nullptr);
   EXPECT_NE(l.sheet.palette, nullptr);
   EXPECT_EQ(l.sheet.tile_width, 0);  // nothing is set before the picture is read

@@ -43,21 +43,6 @@ bitmap make_picture(const shape_sheet& sheet) {
   return picture;
 }
 
-void use_defaults(npc_data& npcs) {
-  for (int L = 0; L < locations_per_category; ++L) {
-    location_view b = location_block(npcs, L);
-    for (int k = 0; k < npcs_per_location; ++k) {
-      b.shape(k) = b.default_shape(k);
-      for (int s = 0; s < schedule_slots; ++s) {
-        b.x(k, s) = b.default_x(k);
-        b.y(k, s) = b.default_y(k);
-        b.floor(k, s) = b.default_floor(k);
-      }
-      for (int i = 0; i < 4; ++i) b.hours(k, i) = b.default_hour(k);
-    }
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -79,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (order == 1) continue;  // draw once; the reads are what differs
     bitmap picture = make_picture(sheet);
     for (int pass = 0; pass < 2; ++pass) {
-      if (pass == 1) use_defaults(npcs);
+      if (pass == 1) copy_default_places(npcs);
       for (int j = 0; j < maps_per_category; ++j) {
         const location_view block = location_block(npcs, j % locations_per_category);
         for (std::uint8_t floor : {floors[j % 5], floors[5]}) {

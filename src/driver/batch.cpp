@@ -55,23 +55,6 @@ int set_up_picture(const shape_sheet& sheet, bitmap& picture) {
   return 0;
 }
 
-// "--default": every NPC's default record replaces its schedule, so that
-// schedule slot 1 holds the default place whatever the hour.
-void use_default_places(npc_data& npcs) {
-  for (int L = 0; L < locations_per_category; ++L) {
-    location_view block = location_block(npcs, L);
-    for (int k = 0; k < npcs_per_location; ++k) {
-      block.shape(k) = block.default_shape(k);
-      for (int slot = 0; slot < schedule_slots; ++slot) {
-        block.x(k, slot) = block.default_x(k);
-        block.y(k, slot) = block.default_y(k);
-        block.floor(k, slot) = block.default_floor(k);
-      }
-      for (int i = 0; i < 4; ++i) block.hours(k, i) = block.default_hour(k);
-    }
-  }
-}
-
 // Draws, colours, names and writes map `j` of category `c`.  0, or -1
 // after the messages.
 int render_map(options& opts, const shape_sheet& sheet, bitmap& picture, const map_data& maps,
@@ -118,7 +101,7 @@ int render_category(options& opts, const shape_sheet& sheet, bitmap& picture, ma
   }
   if (opts.use_default != 0) {
     opts.hour = default_hour;
-    use_default_places(npcs);
+    copy_default_places(npcs);
   }
   for (int j = 0; j < maps_per_category; ++j) {
     if (render_map(opts, sheet, picture, maps, npcs, c, j) < 0) return -1;

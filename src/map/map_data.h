@@ -72,6 +72,25 @@ inline location_view location_block(npc_data& data, int L) {
   return {std::span<std::uint8_t, location_block_bytes>(data.data() + location_block_bytes * L,
                                                         location_block_bytes)};
 }
+// "--default": copies every NPC's default record over its schedule (shape,
+// the three slots' x, y and floor, the four hours), so that both timed
+// ranges are empty and slot 1 holds the default place whatever the hour.
+// Modes and the two carried arrays stay as they are.
+inline void copy_default_places(npc_data& data) {
+  for (int L = 0; L < locations_per_category; ++L) {
+    const location_view block = location_block(data, L);
+    for (int k = 0; k < npcs_per_location; ++k) {
+      block.shape(k) = block.default_shape(k);
+      for (int slot = 0; slot < schedule_slots; ++slot) {
+        block.x(k, slot) = block.default_x(k);
+        block.y(k, slot) = block.default_y(k);
+        block.floor(k, slot) = block.default_floor(k);
+      }
+      for (int i = 0; i < 4; ++i) block.hours(k, i) = block.default_hour(k);
+    }
+  }
+}
+
 // Map m of a category's map data.
 inline std::span<const std::uint8_t, map_bytes> map_cells(const map_data& data, int m) {
   return std::span<const std::uint8_t, map_bytes>(data.data() + map_bytes * m, map_bytes);

@@ -81,7 +81,11 @@ struct disk_set {
 std::string progress_lines(int category) {
   std::string out;
   for (const map_table_entry& e : map_table[static_cast<std::size_t>(category)])
-    out += "[" + std::string(location_names[static_cast<std::size_t>(category * 8 + e.location)]) + "]\n";
+  {
+    out += '[';
+    out += location_names[static_cast<std::size_t>(category * 8 + e.location)];
+    out += "]\n";
+  }
   return out;
 }
 

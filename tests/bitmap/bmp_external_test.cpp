@@ -9,6 +9,7 @@
 
 #include "bitmap/bmp_read.h"
 #include "bitmap/bmp_write.h"
+#include "bitmap/shape_import.h"
 #include "bitmap/external_codec.h"
 #include "bitmap/read_capture.h"
 #include "support/bmp_builder.h"
@@ -370,6 +371,17 @@ TEST(BmpExternal, EveryBmpSuiteFileIsReadOrRefusedAsExpected) {
     const read_capture r = read_bmp_file(path);
     EXPECT_EQ(r.result, f.accepted ? 0 : -1);
     EXPECT_EQ(r.output, f.output);
+
+    // As a shape sheet: every accepted file is 127 pixels wide, which does
+    // not divide into 16 tiles.
+    shape_sheet sheet;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(read_shape_bitmap(path.c_str(), sheet, 16, 32), -1);
+    std::fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              f.output + (f.accepted ? "error: illegal shape bitmap size\n"
+                                     : "error: read '" + path + "'\n"));
+
     if (!f.accepted || !pillow_available()) continue;
     rgb_picture seen;
     ASSERT_TRUE(pillow_decode(path, seen));

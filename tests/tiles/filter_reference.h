@@ -1,6 +1,6 @@
 // Straightforward implementations of the two colour filters, written
-// directly from their descriptions with no tables or shortcuts.  The tests
-// hold the fast filters to them byte for byte.
+// directly from their descriptions with no tables or shortcuts, which the
+// tests hold the fast filters to byte for byte.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,6 @@ using dot_picture = std::vector<std::uint8_t>;
 // Blur filter on `width` x `height` one-byte pixels, in place.  An odd last
 // row is coloured in place.
 void reference_blur(dot_picture& pixels, int width, int height, int join_ends, int blur);
-
-// Hue of two 4-bit patterns seen together; below -1 means no hue.
-double reference_mix_hue(int a, int b);
 
 // Retouch filter: the 24-bit picture (blue, green, red) of the dot values
 // in `dots`, which it changes as the filter does (delay markers).  join_ends

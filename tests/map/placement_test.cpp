@@ -1,214 +1,151 @@
-// Choosing the schedule slot, placing NPCs on their cells, and moving those
-// that cannot stand there, with the exact report lines.
+// Where NPCs stand: the terrain tables and the NPC block's byte positions,
+// the schedule slot of an hour, placement on the scheduled cells and the
+// moves of those that cannot stand there, with the exact report lines.
 #include "map/npc_placement.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
 
 #include "map_fixture.h"
 
 namespace {
 
-TEST(ScheduleSlot, RangesPassingMidnight) {
-  for (int hour = 0; hour < 24; ++hour) {
-    int expected = 1;
-    if (hour >= 21 || hour <= 4) expected = 0;
-    if (hour >= 9 && hour <= 16) expected = 2;
-    EXPECT_EQ(schedule_slot(21, 5, 9, 17, hour), expected) << hour;
+TEST(Terrain, StandingRulesOfTheTables) {
+  // Tile 0x34 (terrain 3) takes shapes of terrain 1 and 2, tile 0x01 only
+  // 1; shape 0xB8 (terrain 6) stands on 0x57 and terrain-2 tiles, not 0x02.
+  for (auto [shape, tile, may] : {std::tuple{0x20, 0x34, true}, {0x01, 0x34, true}, {0x20, 0x01, true},
+                                  {0x01, 0x01, false}, {0xB8, 0x57, true}, {0xB8, 0x04, true}, {0xB8, 0x02, false}})
+    EXPECT_EQ(may_stand_on(shape, tile), may) << shape << " " << tile;
+  // Tile 0 takes nobody, shapes of value 0 stand nowhere, only shapes
+  // 0xB8-0xBB on tile 0x57.
+  for (int s = 0; s < 256; ++s) {
+    const bool nowhere = s == 0 || (s >= 0x12 && s <= 0x1A) || s == 0x1C || s == 0x1D || s == 0x1F ||
+                         (s >= 0x30 && s <= 0x3F) || (s >= 0x60 && s <= 0x67);
+    for (int t = 0; t < 256; ++t) EXPECT_TRUE(!may_stand_on(s, t) || (t != 0 && !nowhere)) << s << " " << t;
+    EXPECT_EQ(may_stand_on(s, 0x57), s >= 0xB8 && s <= 0xBB) << s;
   }
 }
 
-TEST(ScheduleSlot, OverlapEmptyRangesAndRangeEnds) {
-  for (int hour = 0; hour < 24; ++hour) {
-    // Both ranges hold 10 and 11: slot 0 wins.
-    EXPECT_EQ(schedule_slot(6, 12, 10, 18, hour), hour < 6 || hour >= 18 ? 1 : (hour < 12 ? 0 : 2));
-    // Every hour equal: both ranges empty.
-    EXPECT_EQ(schedule_slot(9, 9, 9, 9, hour), 1);
-    // Slot 2 passing midnight, slot 0 empty.
-    EXPECT_EQ(schedule_slot(3, 3, 23, 1, hour), hour == 23 || hour == 0 ? 2 : 1);
-  }
+TEST(LocationView, FieldsKeepTheirBytePositions) {
+  npc_data data{};
+  const location_view v = location_block(data, 3);
+  const std::pair<std::uint8_t*, int> fields[] = {
+      {&v.mode(5, 2), 16 * 5 + 2},  {&v.x(5, 1), 16 * 5 + 4},      {&v.y(5, 0), 16 * 5 + 6},
+      {&v.floor(5, 2), 16 * 5 + 11}, {&v.hours(5, 3), 16 * 5 + 15}, {&v.shape(31), 512 + 31},
+      {&v.extra_a(0), 544},          {&v.default_shape(2), 586},    {&v.default_hour(31), 576 + 5 * 31 + 4},
+      {&v.extra_b(31), 767}};
+  for (const auto& [field, offset] : fields) EXPECT_EQ(field - &data[3 * 768], offset);
+}
+
+TEST(ScheduleSlot, RangesPassingMidnightOverlapsAndEmptyRanges) {
+  // The slot at hours 0 to 23 for the hours h0 to h3: slot 0 wins an
+  // overlap; all four equal (as after "--default") always give slot 1.
+  for (const auto& [h0, h1, h2, h3, slots] : {std::tuple{21, 5, 9, 17, "000001111222222221111000"},
+                                              {6, 12, 10, 18, "111111000000222222111111"},
+                                              {9, 9, 9, 9, "111111111111111111111111"},
+                                              {3, 3, 23, 1, "211111111111111111111112"}})
+    for (int hour = 0; hour < 24; ++hour) EXPECT_EQ(schedule_slot(h0, h1, h2, h3, hour), slots[hour] - '0') << hour;
 }
 
 // NPC k with three places: slot 0 at (1, y) 21-05, slot 1 at (2, y), slot 2
-// at (3, y) 09-17.
-void put_scheduled(location_array& block, int k, std::uint8_t shape, std::uint8_t y) {
+// at (3, y) 09-17, and modes 3, 5, 7.
+void put_scheduled(location_array& block, int k, int shape, int y) {
   put_npc(block, k, shape, 0, y);
-  location_view v = view_of(block);
-  for (int s = 0; s < 3; ++s) v.x(k, s) = static_cast<std::uint8_t>(s + 1);
-  v.hours(k, 0) = 21;
-  v.hours(k, 1) = 5;
-  v.hours(k, 2) = 9;
-  v.hours(k, 3) = 17;
-}
-
-TEST(Placement, TheSlotOfTheHourDecidesTheCell) {
-  const shape_sheet sheet = numbered_sheet();
-  location_array block{};
-  put_scheduled(block, 0, 0x40, 4);
-  for (const auto& [hour, column] : {std::pair{2, 1}, {23, 1}, {5, 2}, {20, 2}, {9, 3}, {16, 3}}) {
-    bitmap picture = blank_picture(sheet);
-    EXPECT_EQ(draw_and_capture(picture, sheet, filled_map(0x04), block, 0, hour), "");
-    for (int x = 1; x <= 3; ++x)
-      EXPECT_EQ(drawn_tile(picture, x, 4), x == column ? 0x140 : 0x04) << "hour " << hour << " x " << x;
-  }
+  const location_view v{std::span(block)};
+  for (int s = 0; s < 3; ++s) std::tie(v.x(k, s), v.mode(k, s)) = std::tuple(s + 1, 3 + 2 * s);
+  std::tie(v.hours(k, 0), v.hours(k, 1), v.hours(k, 2), v.hours(k, 3)) = std::tuple(21, 5, 9, 17);
 }
 
 TEST(Placement, FloorsAndEmptySlotsAreSilent) {
-  const shape_sheet sheet = numbered_sheet();
   location_array block{};
-  put_npc(block, 0, 0x40, 5, 5, 1);      // upstairs: not on floor 0
-  put_npc(block, 1, 0x00, 6, 6);         // no NPC
-  put_npc(block, 2, 0x1C, 7, 7);         // no NPC either
-  put_npc(block, 3, 0x41, 8, 8, 0xFF);   // basement
-  put_npc(block, 4, 0x42, 0, 0, 1);      // would collide and be refused on floor 0
+  put_npc(block, 0, 0x40, 5, 5, 1);     // upstairs: not on floor 0
+  put_npc(block, 1, 0x00, 6, 6);        // no NPC
+  put_npc(block, 2, 0x1C, 7, 7);        // no NPC either
+  put_npc(block, 3, 0x41, 8, 8, 0xFF);  // basement
+  put_npc(block, 4, 0x42, 0, 0, 1);     // would collide and be refused on floor 0
   put_npc(block, 5, 0x43, 0, 0, 1);
-  const map_cells_array map = filled_map(0x04);
-  bitmap picture = blank_picture(sheet);
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 12), "");
-  for (int c = 0; c < 32; ++c) EXPECT_EQ(drawn_tile(picture, c, c), 0x04) << c;
-
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0xFF, 12), "");
-  EXPECT_EQ(drawn_tile(picture, 8, 8), 0x141);
-  EXPECT_EQ(drawn_tile(picture, 5, 5), 0x04);
+  const drawing ground = draw(map_of(0x04), block, 0, 12), basement = draw(map_of(0x04), block, 0xFF, 12);
+  EXPECT_EQ(ground.printed + basement.printed, "");
+  for (int c = 0; c < 32; ++c) EXPECT_EQ(ground.at(c, c), 0x04) << c;
+  EXPECT_EQ(std::pair(basement.at(8, 8), basement.at(5, 5)), std::pair(0x141, 0x04));
 }
 
-TEST(Placement, CollisionsReportTheSlotAndItsHours) {
-  const shape_sheet sheet = numbered_sheet();
+// The slot of the hour decides the cell, and a collision is reported with
+// the slot's mode and hours.
+TEST(Placement, CollisionsReportTheSlotItsModeAndHours) {
   location_array block{};
   put_scheduled(block, 0, 0x40, 6);
   put_scheduled(block, 1, 0x41, 6);
-  location_view v = view_of(block);
-  v.mode(1, 0) = 3;
-  v.mode(1, 1) = 5;
-  v.mode(1, 2) = 7;
-  const map_cells_array map = filled_map(0x04);
-  bitmap picture = blank_picture(sheet);
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 1),
-            "(01,06,00) = 41(03) 21-05 ... multi NPCs at same location\n"
-            "[01] 41 (01, 06) -> (00, 06)\n");
-  EXPECT_EQ(drawn_tile(picture, 1, 6), 0x140);
-  EXPECT_EQ(drawn_tile(picture, 0, 6), 0x141);
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 12),
-            "(03,06,00) = 41(07) 09-17 ... multi NPCs at same location\n"
-            "[01] 41 (03, 06) -> (02, 06)\n");
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 18),
-            "(02,06,00) = 41(05) ... multi NPCs at same location\n"
-            "[01] 41 (02, 06) -> (01, 06)\n");
-}
-
-TEST(Relocation, RefusedTileMovesToTheFirstAllowedNeighbourInOrder) {
-  // Neighbours in order: left, right, up, down, up-left, up-right,
-  // down-left, down-right.  Only neighbours i and later are floor.
-  constexpr int order[8][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-  const shape_sheet sheet = numbered_sheet();
-  location_array block{};
-  put_npc(block, 0, 0x40, 10, 10);
-  for (int i = 0; i < 8; ++i) {
-    SCOPED_TRACE(i);
-    map_cells_array map = filled_map(0x00);
-    for (int j = i; j < 8; ++j) set_cell(map, 10 + order[j][0], 10 + order[j][1], 0x04);
-    bitmap picture = blank_picture(sheet);
-    char expected[128];
-    std::snprintf(expected, sizeof expected,
-                  "(0A,0A,00) = 40(00) ... can't locate here\n[00] 40 (0A, 0A) -> (%02X, %02X)\n",
-                  10 + order[i][0], 10 + order[i][1]);
-    EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 12), expected);
-    EXPECT_EQ(drawn_tile(picture, 10 + order[i][0], 10 + order[i][1]), 0x140);
-    EXPECT_EQ(drawn_tile(picture, 10, 10), 0x00);
+  const std::tuple<int, const char*, int> cases[] = {
+      {1, "(01,06,00) = 41(03) 21-05 ... multi NPCs at same location\n[01] 41 (01, 06) -> (00, 06)\n", 1},
+      {12, "(03,06,00) = 41(07) 09-17 ... multi NPCs at same location\n[01] 41 (03, 06) -> (02, 06)\n", 3},
+      {18, "(02,06,00) = 41(05) ... multi NPCs at same location\n[01] 41 (02, 06) -> (01, 06)\n", 2}};
+  for (const auto& [hour, printed, column] : cases) {
+    const drawing d = draw(map_of(0x04), block, 0, hour);
+    EXPECT_EQ(d.printed, printed);
+    EXPECT_EQ(std::pair(d.at(column, 6), d.at(column - 1, 6)), std::pair(0x140, 0x141)) << hour;
   }
 }
 
 TEST(Relocation, EarlierNpcsTakeCellsFirstAndTheLastFindsNone) {
   // Ten people on one cell of a 3 x 3 yard: the first stands, eight are
   // moved round it in neighbour order, the tenth finds no room.
-  const shape_sheet sheet = numbered_sheet();
-  map_cells_array map = filled_map(0x00);
-  for (int y = 4; y <= 6; ++y)
-    for (int x = 4; x <= 6; ++x) set_cell(map, x, y, 0x04);
+  map_cells_array map = map_of(0x00);
+  for (int i = 0; i < 9; ++i) map[(4 + i / 3) * 32 + 4 + i % 3] = 0x04;
   location_array block{};
-  for (int k = 0; k < 10; ++k) put_npc(block, k, static_cast<std::uint8_t>(0x40 + k), 5, 5);
-  bitmap picture = blank_picture(sheet);
+  for (int k = 0; k < 10; ++k) put_npc(block, k, 0x40 + k, 5, 5);
   std::string expected;
-  for (int k = 1; k < 10; ++k)
-    expected += "(05,05,00) = 4" + std::to_string(k) + "(00) ... multi NPCs at same location\n";
+  for (char k = '1'; k <= '9'; ++k)
+    expected += std::string("(05,05,00) = 4") + k + "(00) ... multi NPCs at same location\n";
   expected +=
-      "[01] 41 (05, 05) -> (04, 05)\n[02] 42 (05, 05) -> (06, 05)\n"
-      "[03] 43 (05, 05) -> (05, 04)\n[04] 44 (05, 05) -> (05, 06)\n"
-      "[05] 45 (05, 05) -> (04, 04)\n[06] 46 (05, 05) -> (06, 04)\n"
-      "[07] 47 (05, 05) -> (04, 06)\n[08] 48 (05, 05) -> (06, 06)\n"
-      "[09] 49 (05, 05) ... can't locate\n";
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 12), expected);
-  EXPECT_EQ(drawn_tile(picture, 5, 5), 0x140);
-  EXPECT_EQ(drawn_tile(picture, 6, 6), 0x148);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) EXPECT_NE(drawn_tile(picture, x, y), 0x149);
+      "[01] 41 (05, 05) -> (04, 05)\n[02] 42 (05, 05) -> (06, 05)\n[03] 43 (05, 05) -> (05, 04)\n"
+      "[04] 44 (05, 05) -> (05, 06)\n[05] 45 (05, 05) -> (04, 04)\n[06] 46 (05, 05) -> (06, 04)\n"
+      "[07] 47 (05, 05) -> (04, 06)\n[08] 48 (05, 05) -> (06, 06)\n[09] 49 (05, 05) ... can't locate\n";
+  const drawing d = draw(map, block, 0, 12);
+  EXPECT_EQ(d.printed, expected);
+  EXPECT_EQ(std::pair(d.at(5, 5), d.at(6, 6)), std::pair(0x140, 0x148));
+  EXPECT_EQ(std::count(d.tiles.begin(), d.tiles.end(), 0x149), 0);
 }
 
-TEST(Relocation, TerrainOfTheShapeDecidesTheCandidates) {
+TEST(Relocation, TerrainAndMapEdgesLimitTheCandidates) {
   // A water creature (terrain 1) refused by the floor tile swims to the
   // water on the left; the person scheduled there stands on the floor, and
-  // a second person finds only water and rock around.
-  const shape_sheet sheet = numbered_sheet();
-  map_cells_array map = filled_map(0x00);
-  set_cell(map, 20, 20, 0x04);
-  set_cell(map, 21, 20, 0x02);
-  set_cell(map, 19, 20, 0x02);
+  // a second person finds only water and rock around.  Two people refused
+  // in the corners try only the neighbours inside the map.
   location_array block{};
   put_npc(block, 0, 0x20, 20, 20);
   put_npc(block, 1, 0x40, 20, 20);
   put_npc(block, 2, 0x41, 20, 20);
-  bitmap picture = blank_picture(sheet);
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 12),
-            "(14,14,00) = 20(00) ... can't locate here\n"
-            "(14,14,00) = 41(00) ... multi NPCs at same location\n"
-            "[00] 20 (14, 14) -> (13, 14)\n"
-            "[02] 41 (14, 14) ... can't locate\n");
-  EXPECT_EQ(drawn_tile(picture, 19, 20), 0x120);
-  EXPECT_EQ(drawn_tile(picture, 20, 20), 0x140);
-}
-
-// Where NPC 1 goes after colliding with NPC 0 at (10, 10) of a floor of
-// tile 0 with the given tiles left, right and down-right of it.
-std::string move_on(std::uint8_t left, std::uint8_t right, std::uint8_t down_right, bool right_taken = false) {
-  map_cells_array map = filled_map(0x00);
-  set_cell(map, 10, 10, 0x04);
-  set_cell(map, 9, 10, left);
-  set_cell(map, 11, 10, right);
-  set_cell(map, 11, 11, down_right);
-  location_array block{};
-  put_npc(block, 0, 0x40, 10, 10);
-  put_npc(block, 1, 0x41, 10, 10);
-  if (right_taken) put_npc(block, 2, 0x42, 11, 10);
-  const shape_sheet sheet = numbered_sheet();
-  bitmap picture = blank_picture(sheet);
-  const std::string out = draw_and_capture(picture, sheet, map, block, 0, 12);
-  return out.substr(out.find('[') + 20);
+  put_npc(block, 3, 0x42, 0, 0);
+  put_npc(block, 4, 0x43, 31, 31);
+  const drawing d = draw(map_of(0x00, {{20, 20, 4}, {21, 20, 2}, {19, 20, 2}, {1, 0, 4}, {30, 30, 4}}), block, 0, 12);
+  EXPECT_EQ(d.printed,
+            "(14,14,00) = 20(00) ... can't locate here\n(14,14,00) = 41(00) ... multi NPCs at same location\n"
+            "(00,00,00) = 42(00) ... can't locate here\n(1F,1F,00) = 43(00) ... can't locate here\n"
+            "[00] 20 (14, 14) -> (13, 14)\n[02] 41 (14, 14) ... can't locate\n"
+            "[03] 42 (00, 00) -> (01, 00)\n[04] 43 (1F, 1F) -> (1E, 1E)\n");
+  EXPECT_EQ(std::pair(d.at(19, 20), d.at(20, 20)), std::pair(0x120, 0x140));
 }
 
 TEST(Relocation, CountersAndBenchesGiveWayToALaterFloorTile0x44) {
-  EXPECT_EQ(move_on(0xAB, 0x44, 0x04), "(0B, 0A)\n");
-  EXPECT_EQ(move_on(0xAC, 0x04, 0x44), "(0B, 0B)\n");
-  EXPECT_EQ(move_on(0xAB, 0x04, 0x04), "(09, 0A)\n");    // no 0x44 further on
-  EXPECT_EQ(move_on(0xAC, 0x44, 0x04, true), "(09, 0A)\n");  // the 0x44 is taken
-  EXPECT_EQ(move_on(0x04, 0x44, 0x44), "(09, 0A)\n");    // first choice is plain floor
-  EXPECT_EQ(move_on(0x44, 0xAB, 0x04), "(09, 0A)\n");
-}
-
-TEST(Relocation, OnlyNeighboursInsideTheMapAreTried) {
-  const shape_sheet sheet = numbered_sheet();
-  map_cells_array map = filled_map(0x04);
-  set_cell(map, 0, 0, 0x00);
-  set_cell(map, 31, 31, 0x00);
-  set_cell(map, 30, 31, 0x00);
-  set_cell(map, 31, 30, 0x00);
-  location_array block{};
-  put_npc(block, 0, 0x40, 0, 0);
-  put_npc(block, 1, 0x41, 31, 31);
-  bitmap picture = blank_picture(sheet);
-  EXPECT_EQ(draw_and_capture(picture, sheet, map, block, 0, 12),
-            "(00,00,00) = 40(00) ... can't locate here\n"
-            "(1F,1F,00) = 41(00) ... can't locate here\n"
-            "[00] 40 (00, 00) -> (01, 00)\n"
-            "[01] 41 (1F, 1F) -> (1E, 1E)\n");
+  // NPC 1 collides with NPC 0 at (10, 10) of a floor of tile 0, with the
+  // given tiles left, right and down-right of it, the right one maybe
+  // taken by NPC 2; where NPC 1 goes.
+  const std::tuple<int, int, int, bool, const char*> cases[] = {
+      // 0x44 further on; none; the 0x44 taken; first choice plain floor or 0x44 itself.
+      {0xAB, 0x44, 4, false, "(0B, 0A)"}, {0xAC, 4, 0x44, false, "(0B, 0B)"}, {0xAB, 4, 4, false, "(09, 0A)"},
+      {0xAC, 0x44, 4, true, "(09, 0A)"},  {4, 0x44, 0x44, false, "(09, 0A)"}, {0x44, 0xAB, 4, false, "(09, 0A)"}};
+  for (const auto& [left, right, down_right, right_taken, cell] : cases) {
+    location_array block{};
+    put_npc(block, 0, 0x40, 10, 10);
+    put_npc(block, 1, 0x41, 10, 10);
+    if (right_taken) put_npc(block, 2, 0x42, 11, 10);
+    const std::string out = draw(map_of(0x00, {{10, 10, 4}, {9, 10, left}, {11, 10, right}, {11, 11, down_right}}),
+                                 block, 0, 12).printed;
+    EXPECT_EQ(out.substr(out.find("[01]")), std::string("[01] 41 (0A, 0A) -> ") + cell + "\n") << left << " " << right;
+  }
 }
 
 }  // namespace

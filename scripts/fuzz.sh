@@ -2,7 +2,9 @@
 # The libFuzzer targets, built with clang into build-fuzz.
 #
 #   scripts/fuzz.sh regress            run every target once over its seed
-#                                      corpus and its saved regression inputs
+#                                      corpus, the minimized corpus saved from
+#                                      earlier campaigns (fuzz/corpus/T) and
+#                                      saved crash inputs (fuzz/regressions/T)
 #   scripts/fuzz.sh run SECONDS [T...] fuzz targets T (default: all) for
 #                                      SECONDS each, one after the other;
 #                                      new inputs go to build-fuzz/corpus/T,
@@ -32,7 +34,9 @@ case "$mode" in
   regress)
     for t in "${targets_all[@]}"; do
       inputs=(build-fuzz/seeds/"$t"/*)
-      [ -d fuzz/regressions/"$t" ] && inputs+=(fuzz/regressions/"$t"/*)
+      for saved in fuzz/corpus/"$t" fuzz/regressions/"$t"; do
+        [ -d "$saved" ] && inputs+=("$saved"/*)
+      done
       echo "fuzz_$t: ${#inputs[@]} inputs"
       build-fuzz/fuzz/fuzz_"$t" -close_fd_mask=1 -rss_limit_mb=2048 "${inputs[@]}" >/dev/null 2>build-fuzz/"$t".log \
         || { cat build-fuzz/"$t".log; echo "fuzz_$t failed"; exit 1; }
@@ -46,7 +50,9 @@ case "$mode" in
     for t in "${targets[@]}"; do
       mkdir -p build-fuzz/corpus/"$t" build-fuzz/crashes/"$t"
       dirs=(build-fuzz/corpus/"$t" build-fuzz/seeds/"$t")
-      [ -d fuzz/regressions/"$t" ] && dirs+=(fuzz/regressions/"$t")
+      for saved in fuzz/corpus/"$t" fuzz/regressions/"$t"; do
+        [ -d "$saved" ] && dirs+=("$saved")
+      done
       build-fuzz/fuzz/fuzz_"$t" -close_fd_mask=1 -rss_limit_mb=2048 -timeout=10 \
         -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix=build-fuzz/crashes/"$t"/ "${dirs[@]}" 2>&1 | tail -n 15

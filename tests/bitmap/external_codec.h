@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "bitmap/bmp_format.h"
 #include "support/temp_dir.h"
 
 // A picture as red, green, blue bytes, rows from the top.
@@ -24,22 +23,21 @@ bool imagemagick_available();
 // Decodes the file at `path` with Pillow.  False when Pillow refuses it.
 bool pillow_decode(const std::string& path, rgb_picture& out);
 
-// Saves a picture as BMP with Pillow.  `mode` is Pillow's: "1" and "L" and
+// Saves a picture as BMP with Pillow.  `mode` is Pillow's: "1", "L" and
 // "P" take one byte per pixel in `data` (0 or 1 for "1"), "RGB" and "RGBA"
-// three or four bytes (red, green, blue[, alpha]); `palette_rgb` holds the
-// colour table of "P" as red, green, blue triples (16 triples give a table
+// three or four (red, green, blue[, alpha]); for "P" the colour table
+// follows the pixels as red, green, blue triples (16 triples give a table
 // of 16 entries).  False when Pillow fails.
-bool pillow_encode(const std::string& path, const std::string& mode, std::uint32_t width,
-                   std::uint32_t height, const bytes& data, const bytes& palette_rgb = {});
+bool pillow_encode(const std::string& path, const std::string& mode, std::uint32_t width, std::uint32_t height,
+                   const bytes& data);
 
-// Converts red, green, blue pixels to a BMP with ImageMagick, with `options`
-// (for instance "-type", "Palette") between the input and the output
+// Converts red, green, blue pixels to a BMP with ImageMagick, with
+// `options` (for instance "-type", "Palette") before the output
 // "BMP3:path".  False when convert fails.
-bool imagemagick_encode(const std::string& path, const rgb_picture& picture,
-                        const std::vector<std::string>& options);
+bool imagemagick_encode(const std::string& path, const rgb_picture& picture, const std::vector<std::string>& options);
 
 // The colours of a picture as the reader returns it: colour-table entries
 // for 1, 4 and 8 bits, blue-green-red bytes for 24 and 32 bits, 5-5-5 for
 // 16 bits widened as c * 255 / 31 (the way Pillow widens them).
-rgb_picture rgb_of(std::uint32_t width, std::uint32_t height, std::uint16_t bit_count,
-                   const std::uint32_t* palette, const std::uint8_t* pixels);
+rgb_picture rgb_of(std::uint32_t width, std::uint32_t height, std::uint16_t bit_count, const std::uint32_t* palette,
+                   const std::uint8_t* pixels);

@@ -81,7 +81,8 @@ TEST(ProdosOpen, DamagedDirectoriesPrintTheirCascade) {
       {bytes(1024, 0), -1, lost_key + "can't get catalog '@'\n"},  // too short for block 2
       {bytes{}, -1, lost_key + "can't get catalog '@'\n"},
       {prodos_image(b, 2), -1,
-       lost_dir + "illegal block no $4000\ncan't get dir block $4000\ncan't get dir block $0002\ncan't get catalog '@'\n"}};
+       lost_dir + "illegal block no $4000\ncan't get dir block $4000\n"
+                  "can't get dir block $0002\ncan't get catalog '@'\n"}};
   for (const auto& [image, result, messages] : cases) {
     opened_volume o(image, 2);
     std::string expected = messages;

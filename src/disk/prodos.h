@@ -119,7 +119,13 @@ struct prodos_volume {
   std::int32_t sector_order = 0;
   std::int32_t image_size = 0;
   byte_buffer image;  // the whole image file
+  // Bytes of block maps allocated so far.  Past prodos_map_limit the maps
+  // count as exhausted memory, so that a damaged directory whose many
+  // entries share one big tree cannot claim all the machine's memory.
+  mutable std::size_t map_bytes = 0;
 };
+
+inline constexpr std::size_t prodos_map_limit = std::size_t{256} << 20;
 
 // The directory blocks already read while a catalog is read, so that a
 // damaged volume whose pointers lead back to a block read before cannot

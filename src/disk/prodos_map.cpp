@@ -5,6 +5,8 @@
 // bytes 0..255 and the high bytes in bytes 256..511.  A master index block
 // (the key block of a tree file) has the same layout, of which the first
 // 128 entries are used.  Block number 0 stands for a block of zeros.
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 #include "disk/prodos.h"
@@ -69,13 +71,24 @@ int map_file(const prodos_volume& volume, prodos_entry& entry) {
   }
 }
 
+// A cleared array of `count` maps, charged to the volume's map budget;
+// null when memory (or the budget) is exhausted.
+template <class T>
+std::unique_ptr<T[]> allocate_maps(const prodos_volume& volume, std::size_t count) {
+  const std::size_t size = count * sizeof(T);
+  if (size > prodos_map_limit - std::min(volume.map_bytes, prodos_map_limit)) return nullptr;
+  std::unique_ptr<T[]> maps = allocate_zeroed<T>(count);
+  if (maps != nullptr) volume.map_bytes += size;
+  return maps;
+}
+
 }  // namespace
 
 int prodos_map_index(const prodos_volume& volume, std::uint16_t block,
                      std::unique_ptr<prodos_block_ref[]>& slot) {
   slot.reset();
   if (block == 0) return 0;
-  slot = allocate_zeroed<prodos_block_ref>(256);
+  slot = allocate_maps<prodos_block_ref>(volume, 256);
   if (slot == nullptr) {
     std::puts("memory exhaust!");
     return -2;
@@ -97,7 +110,7 @@ int prodos_map_master_index(const prodos_volume& volume, std::uint16_t block,
                             std::unique_ptr<prodos_index_ref[]>& slot) {
   slot.reset();
   if (block == 0) return 0;
-  slot = allocate_zeroed<prodos_index_ref>(128);
+  slot = allocate_maps<prodos_index_ref>(volume, 128);
   if (slot == nullptr) {
     std::puts("memory exhaust!");
     return -2;

@@ -119,7 +119,11 @@ inline sample_volume make_sample() {
     prodos_add_raw_entry(s.b, "", raw);
     if (type >= 1 && type <= 3) s.files[std::string("T") + char('0' + type)] = bytes(16, 0);
   }
-  for (int i = 0; i < 27; ++i) add("F" + std::to_string(i), bytes(3, static_cast<std::uint8_t>(i)));
+  for (int i = 0; i < 27; ++i) {
+    std::string name = "F";
+    name += std::to_string(i);
+    add(name, bytes(3, static_cast<std::uint8_t>(i)));
+  }
   return s;
 }
 

@@ -206,3 +206,32 @@ TEST(ProdosDamage, TruncatedImagesOfEveryLengthOpenOrFailCleanly) {
 }
 
 }  // namespace
+
+TEST(ProdosDamage, EntriesSharingOneBigTreeStopAtTheMapBudget) {
+  // One tree whose 128 master entries all name its first index block, and
+  // 400 more entries that copy it: mapped separately they would take about
+  // 300 MiB of block maps.
+  prodos_builder b = prodos_format("BIG");
+  prodos_file_options sparse_tree;
+  sparse_tree.storage_type = 3;
+  sparse_tree.has_eof = true;
+  sparse_tree.eof = 131073;
+  const prodos_entry_place tree = prodos_add_file(b, "T", noise(1000), sparse_tree);
+  const std::span<std::uint8_t, 512> master = prodos_block(b, tree.key_pointer);
+  for (int i = 1; i < 128; ++i) {
+    master[static_cast<std::size_t>(i)] = master[0];
+    master[static_cast<std::size_t>(256 + i)] = master[256];
+  }
+  std::array<std::uint8_t, 39> entry{};
+  std::copy_n(b.blocks.begin() + static_cast<long>(prodos_entry_offset(tree)), 39, entry.begin());
+  prodos_add_dir(b, "D");
+  for (int i = 0; i < 400; ++i) prodos_add_raw_entry(b, "D", entry);
+  const opened_volume v(b, 1);
+  EXPECT_EQ(v.result, 0);
+  std::string expected = "memory exhaust!\ncan't get block no '";
+  expected += v.file.path;
+  expected += "'\n";
+  EXPECT_EQ(v.output, expected);
+  EXPECT_LE(v.volume.map_bytes, prodos_map_limit);
+  EXPECT_EQ(prodos_read(v.volume, "T", 131073).result, 0);
+}

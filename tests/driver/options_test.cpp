@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,18 +10,20 @@
 
 namespace {
 
+// The options point into the argument strings, so the result keeps them.
 struct parse_result {
   int result;
   options opts;
   std::string output;
+  std::shared_ptr<arg_vector> args;
 };
 
 parse_result parse(std::vector<std::string> args) {
   args.insert(args.begin(), "zud2avuze");
-  arg_vector argv(std::move(args));
   parse_result r;
+  r.args = std::make_shared<arg_vector>(std::move(args));
   testing::internal::CaptureStdout();
-  r.result = parse_options(argv.argc(), argv.argv(), r.opts);
+  r.result = parse_options(r.args->argc(), r.args->argv(), r.opts);
   r.output = testing::internal::GetCapturedStdout();
   return r;
 }

@@ -71,13 +71,19 @@ void report(const char* what, const timing& t) {
               t.calls);
 }
 
-timing time_blur(const std::vector<std::uint8_t>& dots, int repetitions, int join_ends, int blur) {
+// A 4-bit picture record sized for `dots`; each repetition copies the dots in.
+bitmap dot_picture(const std::vector<std::uint8_t>& dots) {
   bitmap picture;
   picture.width = picture_width;
   picture.height = picture_height;
   picture.bit_count = 4;
   picture.data_size = static_cast<std::uint32_t>(dots.size());
   picture.pixels = allocate_zeroed<std::uint8_t>(dots.size());
+  return picture;
+}
+
+timing time_blur(const std::vector<std::uint8_t>& dots, int repetitions, int join_ends, int blur) {
+  bitmap picture = dot_picture(dots);
   timing t;
   for (int i = 0; i < repetitions; ++i) {
     std::memcpy(picture.pixels.get(), dots.data(), dots.size());
@@ -89,12 +95,7 @@ timing time_blur(const std::vector<std::uint8_t>& dots, int repetitions, int joi
 }
 
 timing time_retouch(const std::vector<std::uint8_t>& dots, int repetitions, int join_ends) {
-  bitmap picture;
-  picture.width = picture_width;
-  picture.height = picture_height;
-  picture.bit_count = 4;
-  picture.data_size = static_cast<std::uint32_t>(dots.size());
-  picture.pixels = allocate_zeroed<std::uint8_t>(dots.size());
+  bitmap picture = dot_picture(dots);
   timing t;
   for (int i = 0; i < repetitions; ++i) {
     std::memcpy(picture.pixels.get(), dots.data(), dots.size());

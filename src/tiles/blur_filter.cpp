@@ -81,9 +81,7 @@ void colour_row(const std::uint8_t* src, std::uint8_t* dst, std::int64_t width, 
   std::int64_t x0 = 0;
   // Groups whose eight columns all lie in the row.
   for (; x0 + 5 < width; x0 += 4) {
-    const std::uint8_t* s = src + x0 + 2;
-    const unsigned fresh = (s[0] != 0 ? 1u : 0u) | (s[1] != 0 ? 2u : 0u) | (s[2] != 0 ? 4u : 0u) |
-                           (s[3] != 0 ? 8u : 0u);
+    const unsigned fresh = lit_nibble(src + x0 + 2);
     window = (window & 0x0F) | (fresh << 4);
     std::memcpy(dst + x0, table[window].data(), 4);
     window >>= 4;

@@ -20,3 +20,10 @@ void blur_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t blur);
 // the row's last dot when `join_ends` is nonzero, else by dark.  Shared by
 // both colour filters.
 void resolve_delay_markers(std::uint8_t* row, std::int32_t width, std::int32_t join_ends);
+
+// The lit bits of four dots in a row: bit i set when dot i is not 0.  Both
+// colour filters slide their windows over rows four dots at a time.
+inline unsigned lit_nibble(const std::uint8_t* dots) {
+  return (dots[0] != 0 ? 1u : 0u) | (dots[1] != 0 ? 2u : 0u) | (dots[2] != 0 ? 4u : 0u) |
+         (dots[3] != 0 ? 8u : 0u);
+}

@@ -189,9 +189,7 @@ void find_patterns(retouch_work& work, const std::uint8_t* row) {
   unsigned window = lit_at(-2) | lit_at(-1) << 1 | lit_at(0) << 2 | lit_at(1) << 3;
   std::int64_t x0 = 0;
   for (; x0 + 5 < width; x0 += 4) {
-    const std::uint8_t* s = row + x0 + 2;
-    const unsigned fresh = (s[0] != 0 ? 1u : 0u) | (s[1] != 0 ? 2u : 0u) | (s[2] != 0 ? 4u : 0u) |
-                           (s[3] != 0 ? 8u : 0u);
+    const unsigned fresh = lit_nibble(row + x0 + 2);
     window = (window & 0x0F) | (fresh << 4);
     const std::array<std::uint8_t, 4>& quad = quads[window];
     for (int j = 0; j < 4; ++j) {

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "bitmap/bmp_read.h"
-#include "bitmap/shape_import.h"
+#include "tiles/shape_import.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "bitmap/image.h"
-#include "disk/raw_read.h"
+#include "map/category_read.h"
 #include "fuzz_support.h"
 #include "map/compose.h"
 #include "map/map_data.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "run/options.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

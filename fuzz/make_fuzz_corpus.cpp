@@ -1,18 +1,18 @@
 // Writes the seed inputs of the fuzz targets into FOLDER/<target>/, made
-// with the project's own fixture builders: command lines, BMP files of
+// with the project's own disk and BMP writers: command lines, BMP files of
 // every bit count, ProDOS volumes with every kind of file, and category
 // disks with maps and characters, in both sector orders.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "bitmap/bmp_write.h"
+#include "bitmap/bmp_build.h"
 #include "common/file_handle.h"
-#include "support/category_disk.h"
-#include "support/prodos_image.h"
-#include "support/temp_dir.h"
+#include "map/category_write.h"
+#include "disk/prodos_write.h"
 
 namespace fs = std::filesystem;
 
@@ -20,7 +20,11 @@ namespace {
 
 void save(const fs::path& dir, const std::string& name, const bytes& data) {
   fs::create_directories(dir);
-  write_file((dir / name).string(), data);
+  const std::string path = (dir / name).string();
+  if (write_whole_file(path.c_str(), data) < 0) {
+    std::fprintf(stderr, "make_fuzz_corpus: cannot write %s\n", path.c_str());
+    std::exit(1);
+  }
 }
 
 bytes text_args(const std::vector<std::string>& args) {
@@ -45,27 +49,14 @@ void option_seeds(const fs::path& dir) {
 }
 
 void bitmap_seeds(const fs::path& dir) {
-  temp_dir scratch;
-  const std::string path = scratch.file("x.bmp");
   struct shape {
-    std::int32_t width, height, bits;
+    std::uint32_t width, height;
+    std::uint16_t bits;
   };
   const shape shapes[] = {{32, 64, 4}, {32, 64, 24}, {17, 5, 1}, {9, 3, 8}, {5, 2, 16}, {3, 3, 32}};
-  static const std::uint32_t palette[256] = {0x000000, 0xFFFFFF, 0x123456, 0xABCDEF};
   for (const shape& s : shapes) {
-    bitmap picture;
-    picture.width = s.width;
-    picture.height = s.height;
-    picture.bit_count = s.bits;
-    picture.data_size = static_cast<std::uint32_t>(s.width * s.height * bytes_per_pixel_of(s.bits));
-    picture.pixels = allocate_zeroed<std::uint8_t>(picture.data_size);
-    for (std::uint32_t i = 0; i < picture.data_size; ++i) picture.pixels[i] = static_cast<std::uint8_t>(i * 13);
-    picture.palette = palette;
-    std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
-    (void)quiet;
-    write_bitmap_file(path.c_str(), picture, 1);
     save(dir, "bmp" + std::to_string(s.width) + "x" + std::to_string(s.height) + "_" + std::to_string(s.bits),
-         read_file(path));
+         bmp_file_of(bmp_pattern(s.width, s.height, s.bits)));
   }
 }
 

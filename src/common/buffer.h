@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
 
 // A zero-filled array of `count` elements, or null when memory is exhausted.
 template <class T>
@@ -15,3 +16,6 @@ std::unique_ptr<T[]> allocate_zeroed(std::size_t count) {
 
 using byte_buffer = std::unique_ptr<std::uint8_t[]>;
 using palette_buffer = std::unique_ptr<std::uint32_t[]>;
+
+// A growable run of bytes: whole files and images built in memory.
+using bytes = std::vector<std::uint8_t>;

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "common/buffer.h"
@@ -38,6 +39,11 @@ inline constexpr std::uint8_t prodos_subdirectory = 13;
 struct prodos_date_time {
   std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0;
 };
+
+// A date and time as text, "YYYY-MM-DD HH:MM": years 0..39 are 2000..2039,
+// 40..99 are 1940..1999, 100..127 are 2000..2027.  Fields out of range
+// print as they are.
+std::string prodos_format_date_time(const prodos_date_time& stamp);
 
 // The map of one data block: two pointers into the volume's image, both
 // null while `block` is 0 (a block of zeros) or not mapped.

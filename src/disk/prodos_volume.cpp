@@ -244,3 +244,11 @@ int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_ord
 }
 
 void prodos_close(prodos_volume& volume) { volume = prodos_volume{}; }
+
+std::string prodos_format_date_time(const prodos_date_time& t) {
+  const int year = t.year < 40 ? 2000 + t.year : 1900 + t.year;
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", year, t.month, t.day, t.hour, t.minute);
+  return text;
+}
+

@@ -5,9 +5,9 @@
 
 #include "bitmap/bmp_write.h"
 #include "bitmap/image.h"
-#include "bitmap/shape_import.h"
-#include "disk/raw_read.h"
-#include "driver/map_table.h"
+#include "tiles/shape_import.h"
+#include "map/category_read.h"
+#include "map/map_table.h"
 #include "map/compose.h"
 #include "map/map_data.h"
 #include "tiles/blur_filter.h"

@@ -2,7 +2,7 @@
 // category reads its disk and writes one BMP per map.
 #pragma once
 
-#include "driver/options.h"
+#include "run/options.h"
 
 // Runs the whole job for parsed options.  Stops at the first failure, after
 // printing its message; files written before it stay.  The exit status: 0

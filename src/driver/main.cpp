@@ -1,7 +1,7 @@
 // zud2avuze: renders every map of the game's castles, dwellings, keeps and
 // townes from its disk images into BMP files.
 #include "driver/batch.h"
-#include "driver/options.h"
+#include "run/options.h"
 
 int main(int argc, char** argv) {
   options opts;

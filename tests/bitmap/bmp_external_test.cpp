@@ -14,8 +14,8 @@
 
 #include "bitmap/external_codec.h"
 #include "bitmap/read_capture.h"
-#include "bitmap/shape_import.h"
-#include "support/bmp_builder.h"
+#include "tiles/shape_import.h"
+#include "bitmap/bmp_build.h"
 
 namespace {
 

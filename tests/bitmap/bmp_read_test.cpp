@@ -12,7 +12,7 @@
 #include "bitmap/bmp_write.h"
 #include "bitmap/external_codec.h"
 #include "bitmap/read_capture.h"
-#include "support/bmp_builder.h"
+#include "bitmap/bmp_build.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "disk/prodos.h"
-#include "support/prodos_image.h"
+#include "disk/prodos_write.h"
 #include "support/temp_dir.h"
 
 // Bytes of a fixed pseudo-random pattern, so that every sector differs.

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bitmap/bmp_write.h"
-#include "driver/map_table.h"
-#include "support/category_disk.h"
-#include "support/prodos_image.h"
+#include "map/map_table.h"
+#include "map/category_write.h"
+#include "disk/prodos_write.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 

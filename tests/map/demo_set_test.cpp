@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "disk/raw_read.h"
+#include "map/category_read.h"
 #include "disk/sector_order.h"
-#include "driver/map_table.h"
+#include "map/map_table.h"
 #include "map_fixture.h"
 #include "support/temp_dir.h"
 

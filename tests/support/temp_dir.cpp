@@ -1,9 +1,9 @@
 #include "support/temp_dir.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "common/file_handle.h"
 
 temp_dir::temp_dir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "qz-test-XXXXXX").string();
@@ -17,15 +17,13 @@ temp_dir::~temp_dir() {
 }
 
 void write_file(const std::string& path, const bytes& contents) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(contents.data()), static_cast<std::streamsize>(contents.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (write_whole_file(path.c_str(), contents) < 0) throw std::runtime_error("cannot write " + path);
 }
 
 bytes read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  bytes contents;
+  if (read_whole_file(path.c_str(), contents) < 0) throw std::runtime_error("cannot read " + path);
+  return contents;
 }
 
 bool file_exists(const std::string& path) { return std::filesystem::exists(path); }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using bytes = std::vector<std::uint8_t>;
+#include "common/buffer.h"  // bytes
 
 // A new empty folder, removed with everything in it when the owner goes.
 struct temp_dir {

@@ -11,9 +11,8 @@
 #include <string>
 #include <tuple>
 
-#include "support/json_value.h"
-#include "support/prodos_image.h"
-#include "support/sha256.h"
+#include "support/manifest.h"
+#include "disk/prodos_write.h"
 #include "support/temp_dir.h"
 #include "tiles/hires_decode.h"
 
@@ -196,12 +195,10 @@ TEST(ReadShape, VolumesFromAnOutsideTool) {
   if (!std::filesystem::exists(root)) GTEST_SKIP() << "no outside test data at " << root;
   for (const std::string name : {"root_shapes", "subdirs_both", "full_dirs", "shapes_casebits", "sparse",
                                  "extended_shapes", "storage_kinds"}) {
-    const bytes text = read_file((root / (name + ".manifest.json")).string());
-    const json_value manifest = parse_json(std::string(text.begin(), text.end()));
+    const nlohmann::json manifest = read_manifest(root / (name + ".manifest.json"));
     std::string digest;
-    for (const json_value& file : json_member(manifest, "files").items)
-      if (json_has(file, "relative_path") && json_member(file, "relative_path").text == "SHAPES")
-        digest = json_member(file, "sha256").text;
+    for (const nlohmann::json& file : manifest.at("files"))
+      if (file.value("relative_path", "") == "SHAPES") digest = file.at("sha256");
     for (const auto& [suffix, order] : {std::pair{".po", 1}, {".dsk", 2}}) {
       SCOPED_TRACE(name + suffix);
       const bool refused = name == "extended_shapes" || name == "storage_kinds";
@@ -213,7 +210,7 @@ TEST(ReadShape, VolumesFromAnOutsideTool) {
       bytes file(shapes_file_size);
       for (int i = 0; i < 512 * 32; ++i)
         file[offset(i / 32, i % 2, i / 2 % 16)] = static_cast<std::uint8_t>(byte_of(pixels, i / 32, i % 2, i / 2 % 16));
-      EXPECT_EQ(sha256_hex(file.data(), file.size()), digest);
+      EXPECT_EQ(sha256_hex(file), digest);
     }
   }
 }

@@ -1,13 +1,15 @@
 #include "demo/demo_disks.h"
 
+#include <stdexcept>
 #include <vector>
 
 #include "demo/map_templates.h"
 #include "demo/npc_plans.h"
 #include "demo/tile_art.h"
-#include "driver/map_table.h"
-#include "support/category_disk.h"
-#include "support/prodos_image.h"
+#include "common/file_handle.h"
+#include "disk/prodos_write.h"
+#include "map/category_write.h"
+#include "map/map_table.h"
 
 namespace demo {
 
@@ -71,13 +73,21 @@ void category_contents(int c, map_data& maps, npc_data& npcs) {
   }
 }
 
+namespace {
+
+void write_disk(const std::string& path, const bytes& image) {
+  if (write_whole_file(path.c_str(), image) < 0) throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace
+
 void write_demo_disks(const std::string& folder, std::int32_t sector_order) {
-  write_file(folder + "/" + disk_names[0], program_disk(sector_order));
+  write_disk(folder + "/" + disk_names[0], program_disk(sector_order));
   for (int c = 0; c < category_count; ++c) {
     map_data maps{};
     npc_data npcs{};
     category_contents(c, maps, npcs);
-    write_file(folder + "/" + disk_names[c + 1], make_category_disk(maps, npcs, sector_order));
+    write_disk(folder + "/" + disk_names[c + 1], make_category_disk(maps, npcs, sector_order));
   }
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "map/map_data.h"
-#include "support/temp_dir.h"  // bytes
+#include "common/buffer.h"  // bytes
 
 namespace demo {
 

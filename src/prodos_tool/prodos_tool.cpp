@@ -1,4 +1,4 @@
-#include "disk/prodos_tool.h"
+#include "prodos_tool/prodos_tool.h"
 
 #include <cstdio>
 #include <cstring>
@@ -64,12 +64,6 @@ int extract(const prodos_volume& volume, const char* path, const char* out_path)
 
 }  // namespace
 
-std::string prodos_format_date_time(const prodos_date_time& t) {
-  const int year = t.year < 40 ? 2000 + t.year : 1900 + t.year;
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", year, t.month, t.day, t.hour, t.minute);
-  return text;
-}
 
 int prodos_tool_main(int argc, char** argv) {
   std::int32_t sector_order = sector_order_prodos;

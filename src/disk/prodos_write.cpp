@@ -1,4 +1,4 @@
-#include "support/prodos_image.h"
+#include "disk/prodos_write.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // Raw reads of a category disk: the NPC tables on track 30 and the maps on
 // tracks 31 to 34, taken sector by sector straight out of the image file.
-#include "disk/raw_read.h"
+#include "map/category_read.h"
 
 #include <climits>
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include <cstdint>
 
 #include "map/map_data.h"
-#include "support/temp_dir.h"  // bytes
+#include "common/buffer.h"  // bytes
 
 inline constexpr std::size_t category_disk_bytes = 143360;
 

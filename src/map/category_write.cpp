@@ -1,10 +1,10 @@
-#include "support/category_disk.h"
+#include "map/category_write.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
-#include "disk/raw_read.h"
+#include "map/category_read.h"
 #include "disk/sector_order.h"
 
 namespace {

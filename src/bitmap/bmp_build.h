@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bitmap/bmp_format.h"
-#include "support/temp_dir.h"
+#include "common/buffer.h"
 
 // A picture in the program's memory layout: rows from the top, no gap
 // between rows, (bit_count + 7) / 8 bytes per pixel (one byte per pixel

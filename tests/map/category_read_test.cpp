@@ -1,13 +1,13 @@
 // The sector orders, and the raw reads of the map and NPC areas of a
 // category disk.
-#include "disk/raw_read.h"
+#include "map/category_read.h"
 
 #include <tuple>
 
 #include "disk/sector_order.h"
-#include "disk_test_util.h"
+#include "disk/disk_test_util.h"
 #include "map/map_data.h"
-#include "support/category_disk.h"
+#include "map/category_write.h"
 
 namespace {
 

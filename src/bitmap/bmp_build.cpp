@@ -1,4 +1,4 @@
-#include "support/bmp_builder.h"
+#include "bitmap/bmp_build.h"
 
 namespace {
 

@@ -1,3 +1,3 @@
 // prodos: lists and extracts the files of a ProDOS disk image.
-#include "disk/prodos_tool.h"
+#include "prodos_tool/prodos_tool.h"
 int main(int argc, char** argv) { return prodos_tool_main(argc, argv); }

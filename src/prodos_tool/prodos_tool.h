@@ -14,14 +14,8 @@
 // before IMAGE, and the last one wins.
 #pragma once
 
-#include <string>
-
 #include "disk/prodos.h"
 
 // Runs the tool on an argument vector (argv[0] the program name).  Returns
 // the exit status: 0 on success, 1 after a usage text or any failure.
 int prodos_tool_main(int argc, char** argv);
-
-// A date and time as the list shows it, "YYYY-MM-DD HH:MM": years 0..39 are
-// 2000..2039, 40..99 are 1940..1999, 100..127 are 2000..2027.
-std::string prodos_format_date_time(const prodos_date_time& stamp);

@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_dir.h"  // bytes
+#include "common/buffer.h"  // bytes
 
 inline constexpr std::uint16_t prodos_image_blocks = 280;
 

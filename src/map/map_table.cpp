@@ -1,4 +1,4 @@
-#include "driver/map_table.h"
+#include "map/map_table.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "bitmap/shape_import.h"
+#include "tiles/shape_import.h"
 
 #include <cstdio>
 

@@ -26,6 +26,7 @@ shape_sheet make_sheet() {
   sheet.bit_count = 4;
   sheet.bytes_per_pixel = 1;
   const std::size_t size = 2 * 16 * 2 * 32;
+  sheet.data_size = static_cast<std::uint32_t>(size);
   sheet.pixels = allocate_zeroed<std::uint8_t>(size);
   for (std::size_t i = 0; i < size; ++i) sheet.pixels[i] = static_cast<std::uint8_t>((i * 37 >> 3) % 3 == 2 ? 0xFF : (i * 37 >> 3) % 2);
   sheet.palette = allocate_zeroed<std::uint32_t>(16);

@@ -8,6 +8,7 @@
 #include "tiles/shape_import.h"
 #include "map/category_read.h"
 #include "map/map_table.h"
+#include "map/placement_report.h"
 #include "map/compose.h"
 #include "map/map_data.h"
 #include "tiles/blur_filter.h"
@@ -57,17 +58,16 @@ int set_up_picture(const shape_sheet& sheet, bitmap& picture) {
 
 // Draws, colours, names and writes map `j` of category `c`.  0, or -1
 // after the messages.
-int render_map(options& opts, const shape_sheet& sheet, bitmap& picture, const map_data& maps,
-               npc_data& npcs, int c, int j) {
+int render_map(const options& opts, const shape_sheet& sheet, bitmap& picture, const map_data& maps,
+               const npc_data& npcs, int c, int j) {
   const map_table_entry entry = map_table[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
   const char* name =
       location_names[static_cast<std::size_t>(c * locations_per_category + entry.location)];
   std::printf("[%s]\n", name);
 
-  const location_view block = location_block(npcs, entry.location);
-  draw_map(picture, sheet, map_cells(maps, j),
-           std::span<const std::uint8_t, location_block_bytes>(block.bytes), entry.floor,
-           opts.hour, opts.no_npcs, opts.no_change_pose);
+  const map_placement placement =
+      draw_category_map(picture, sheet, maps, npcs, c, j, {opts.hour, opts.no_npcs, opts.no_change_pose});
+  std::fputs(placement_lines(placement).c_str(), stdout);
 
   if (opts.use_shape_bitmap == 0) {
     if (opts.blur_count <= 1) {

@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "map/map_table.h"
 #include "map/npc_pose.h"
-#include "map/npc_placement.h"
+#include "map/tile_names.h"
 
 namespace {
 
@@ -15,9 +16,20 @@ struct tile_geometry {
   std::size_t pixel_bytes = 0;  // bytes per pixel
 };
 
-// The sheet's geometry, or a zero one when nothing can be drawn: no sheet
-// pixels, a tile size that is not positive, or a picture buffer smaller
-// than 32 x 32 tiles.
+// Whether `count` tiles of geometry `g` fit in `size` bytes.  Each factor
+// is below 2^31 and the running product is checked against the 32-bit size
+// before the next one, so nothing overflows.
+bool fits(const tile_geometry& g, unsigned long long count, std::uint32_t size) {
+  for (const std::size_t factor : {g.width, g.height, g.pixel_bytes}) {
+    count *= factor;
+    if (count > size) return false;
+  }
+  return true;
+}
+
+// The sheet's geometry, or a zero one when nothing can be drawn: no
+// pixels, a tile size that is not positive, a sheet buffer without room
+// for 512 tiles, or a picture buffer smaller than 32 x 32 tiles.
 tile_geometry drawable_geometry(const bitmap& picture, const shape_sheet& sheet) {
   if (sheet.pixels == nullptr || picture.pixels == nullptr || sheet.tile_width <= 0 ||
       sheet.tile_height <= 0 || sheet.bytes_per_pixel <= 0)
@@ -25,13 +37,7 @@ tile_geometry drawable_geometry(const bitmap& picture, const shape_sheet& sheet)
   const tile_geometry g{static_cast<std::size_t>(sheet.tile_width),
                         static_cast<std::size_t>(sheet.tile_height),
                         static_cast<std::size_t>(sheet.bytes_per_pixel)};
-  // Each factor is below 2^31 and the running product is checked against
-  // the 32-bit buffer size before the next one, so nothing overflows.
-  unsigned long long needed = 1ULL * map_side * map_side;
-  for (const std::size_t factor : {g.width, g.height, g.pixel_bytes}) {
-    needed *= factor;
-    if (needed > picture.data_size) return {};
-  }
+  if (!fits(g, sheet_tile_count, sheet.data_size) || !fits(g, map_bytes, picture.data_size)) return {};
   return g;
 }
 
@@ -55,41 +61,66 @@ void copy_tile(std::uint8_t* picture, const std::uint8_t* sheet, const tile_geom
 
 constexpr bool is_night(std::int32_t hour) { return hour <= 4 || hour >= 20; }
 
-// The tile drawn for map cell (x, y) at night: lamps and windows go dark
-// (0x48, 0x49 become tile 3) and a 0x44 under a 0x87 turns into 0x99.
+// The tile drawn for map cell (x, y) at night: stepping stones go under
+// water and a shop floor below an open door is lit.
 int night_tile(std::span<const std::uint8_t, map_bytes> map, int x, int y) {
   const int t = map[static_cast<std::size_t>(y * map_side + x)];
-  if (t == 0x48 || t == 0x49) return 3;
-  if (t == 0x44 && y > 0 && map[static_cast<std::size_t>((y - 1) * map_side + x)] == 0x87) return 0x99;
+  if (t == map_tile::stepping_stone || t == map_tile::stepping_stones) return map_tile::water;
+  if (t == map_tile::shop_floor && y > 0 &&
+      map[static_cast<std::size_t>((y - 1) * map_side + x)] == map_tile::open_door)
+    return map_tile::lit_floor;
   return t;
 }
 
 }  // namespace
 
-void draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,
-              std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
-              std::int32_t hour, std::int32_t no_npcs, std::int32_t no_change_pose) {
-  const tile_geometry g = drawable_geometry(picture, sheet);
-  const bool can_draw = g.width != 0;
-  const bool night = is_night(hour);
-
-  if (can_draw) {
-    for (int y = 0; y < map_side; ++y)
-      for (int x = 0; x < map_side; ++x) {
-        const int t = night ? night_tile(map, x, y) : map[static_cast<std::size_t>(y * map_side + x)];
-        copy_tile(picture.pixels.get(), sheet.pixels.get(), g, t, x, y);
-      }
-  }
-  if (no_npcs != 0) return;
-
-  occupancy_grid grid;
-  place_npcs(map, location, floor, hour, grid);
-  if (!can_draw) return;
+map_scene compose_map(std::span<const std::uint8_t, map_bytes> map,
+                      std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
+                      const draw_settings& settings) {
+  map_scene scene;
+  const bool night = is_night(settings.hour);
   for (int y = 0; y < map_side; ++y)
     for (int x = 0; x < map_side; ++x) {
-      const std::uint8_t shape = grid[static_cast<std::size_t>(y * map_side + x)];
-      if (shape == 0) continue;
-      const int t = no_change_pose != 0 ? 0x100 + shape : npc_pose_tile(shape, map, x, y);
-      copy_tile(picture.pixels.get(), sheet.pixels.get(), g, t, x, y);
+      const std::size_t i = static_cast<std::size_t>(y * map_side + x);
+      scene.tiles[i] = static_cast<std::uint16_t>(night ? night_tile(map, x, y) : map[i]);
     }
+  if (settings.no_npcs != 0) {
+    for (int k = 0; k < npcs_per_location; ++k) scene.placement.npcs[static_cast<std::size_t>(k)].index = static_cast<std::uint8_t>(k);
+    return scene;
+  }
+  occupancy_grid grid;
+  scene.placement = place_npcs(map, location, floor, settings.hour, grid);
+  for (int y = 0; y < map_side; ++y)
+    for (int x = 0; x < map_side; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * map_side + x);
+      const std::uint8_t shape = grid[i];
+      if (shape == 0) continue;
+      scene.tiles[i] = static_cast<std::uint16_t>(settings.no_change_pose != 0 ? npc_tile::base + shape
+                                                                                 : npc_pose_tile(shape, map, x, y));
+    }
+  return scene;
+}
+
+void draw_tiles(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles) {
+  const tile_geometry g = drawable_geometry(picture, sheet);
+  if (g.width == 0) return;
+  for (int y = 0; y < map_side; ++y)
+    for (int x = 0; x < map_side; ++x)
+      copy_tile(picture.pixels.get(), sheet.pixels.get(), g, tiles[static_cast<std::size_t>(y * map_side + x)], x, y);
+}
+
+map_placement draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,
+                       std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
+                       std::int32_t hour, std::int32_t no_npcs, std::int32_t no_change_pose) {
+  const map_scene scene = compose_map(map, location, floor, {hour, no_npcs, no_change_pose});
+  draw_tiles(picture, sheet, scene.tiles);
+  return scene.placement;
+}
+
+map_placement draw_category_map(bitmap& picture, const shape_sheet& sheet, const map_data& maps,
+                                const npc_data& npcs, int c, int j, const draw_settings& settings) {
+  const map_table_entry entry = map_table[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
+  const map_scene scene = compose_map(map_cells(maps, j), location_cells(npcs, entry.location), entry.floor, settings);
+  draw_tiles(picture, sheet, scene.tiles);
+  return scene.placement;
 }

@@ -1,20 +1,57 @@
 // Composition of one map picture: the 32 x 32 map tiles (some replaced at
 // night), then the NPCs of the map's location where their schedule puts
-// them at `hour`, moved off cells they cannot take, drawn in a pose chosen
-// by the tile under them.  Placement lines go to standard output.
+// them at the hour, moved off cells they cannot take, drawn in a pose
+// chosen by the tile under them.  Nothing here prints: what became of each
+// NPC is returned as a value (placement_report.h turns it into the console
+// lines).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
 #include "bitmap/image.h"
 #include "map/map_data.h"
+#include "map/npc_placement.h"
 #include "tiles/shape_sheet.h"
 
-// Draws into `picture.pixels`, laid out by the sheet's geometry: 32 x 32
-// cells of tile_width x tile_height pixels of bytes_per_pixel bytes.  The
-// buffer must hold that many bytes (data_size); nothing else of the record
-// is read.  Never fails.
-void draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,
-              std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
-              std::int32_t hour, std::int32_t no_npcs, std::int32_t no_change_pose);
+// What a map shows at one hour: the tile drawn on each cell (0..511, cell
+// (x, y) at 32 * y + x) and what became of each NPC.
+struct map_scene {
+  std::array<std::uint16_t, map_bytes> tiles{};
+  map_placement placement;
+};
+
+// The settings of one drawing.
+struct draw_settings {
+  std::int32_t hour = 12;        // 0..23; hours 20 to 4 are night
+  std::int32_t no_npcs = 0;      // nonzero: the map tiles alone, no placement
+  std::int32_t no_change_pose = 0;  // nonzero: every NPC as tile 256 + shape
+};
+
+// The scene of `map` on floor code `floor` with the NPCs of `location`.
+// With no_npcs set, every NPC is left as if absent.
+map_scene compose_map(std::span<const std::uint8_t, map_bytes> map,
+                      std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
+                      const draw_settings& settings);
+
+// Copies the tile of every cell from the sheet into `picture.pixels`,
+// laid out by the sheet's geometry: 32 x 32 cells of tile_width x
+// tile_height pixels of bytes_per_pixel bytes.  Draws nothing when the
+// picture's buffer (data_size) is smaller than that or the sheet's buffer
+// holds fewer than its 512 tiles; nothing else of the picture record is
+// read.
+void draw_tiles(bitmap& picture, const shape_sheet& sheet,
+                const std::array<std::uint16_t, map_bytes>& tiles);
+
+// compose_map, then draw_tiles: the whole map drawn into the picture.
+// Never fails.
+map_placement draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,
+                       std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
+                       std::int32_t hour, std::int32_t no_npcs, std::int32_t no_change_pose);
+
+// Map `j` (0..15) of category `c` (0 castle, 1 dwelling, 2 keep, 3 towne),
+// read into `maps` and `npcs`, drawn into the picture at the settings'
+// hour: the location and floor come from the map table.
+map_placement draw_category_map(bitmap& picture, const shape_sheet& sheet, const map_data& maps,
+                                const npc_data& npcs, int c, int j, const draw_settings& settings);

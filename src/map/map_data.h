@@ -91,6 +91,12 @@ inline void copy_default_places(npc_data& data) {
   }
 }
 
+// Location block L of a category's NPC data, read only.
+inline std::span<const std::uint8_t, location_block_bytes> location_cells(const npc_data& data, int L) {
+  return std::span<const std::uint8_t, location_block_bytes>(data.data() + location_block_bytes * L,
+                                                             location_block_bytes);
+}
+
 // Map m of a category's map data.
 inline std::span<const std::uint8_t, map_bytes> map_cells(const map_data& data, int m) {
   return std::span<const std::uint8_t, map_bytes>(data.data() + map_bytes * m, map_bytes);

@@ -1,10 +1,8 @@
 #include "map/npc_placement.h"
 
-#include <cstdio>
+#include "map/tile_names.h"
 
 namespace {
-
-constexpr std::uint8_t not_deferred = 0xFF;
 
 // Neighbours tried when an NPC cannot take its cell: left, right, up, down,
 // then the four corners from the top left.
@@ -14,10 +12,11 @@ struct offset {
 constexpr offset neighbour_order[8] = {{-1, 0}, {+1, 0}, {0, -1}, {0, +1},
                                        {-1, -1}, {+1, -1}, {-1, +1}, {+1, +1}};
 
-// Tiles that a relocated NPC leaves for a neighbouring 0x44 tile when one
+// Tiles that a relocated NPC leaves for a neighbouring shop floor when one
 // is free further on in the neighbour order.
-constexpr bool gives_way_to_floor(std::uint8_t tile) { return tile == 0xAB || tile == 0xAC; }
-constexpr std::uint8_t preferred_tile = 0x44;
+constexpr bool gives_way_to_floor(std::uint8_t tile) {
+  return tile == map_tile::counter || tile == map_tile::bar_counter;
+}
 
 constexpr bool on_map(int x, int y) { return x >= 0 && x < map_side && y >= 0 && y < map_side; }
 constexpr std::size_t cell(int x, int y) { return static_cast<std::size_t>(y * map_side + x); }
@@ -29,87 +28,89 @@ bool is_candidate(std::span<const std::uint8_t, map_bytes> map, const occupancy_
   return on_map(x, y) && grid[cell(x, y)] == 0 && may_stand_on(shape, map[cell(x, y)]);
 }
 
-// Prints "(x,y,floor) = shape(mode)" and, for a timed slot, its hours.
-void print_placement(const_location_view npcs, int k, int slot, std::uint8_t floor) {
-  std::printf("(%02X,%02X,%02X) = %02X(%02X)", npcs.x(k, slot), npcs.y(k, slot), floor,
-              npcs.shape(k), npcs.mode(k, slot));
-  if (slot == 0) std::printf(" %02d-%02d", npcs.hours(k, 0), npcs.hours(k, 1));
-  if (slot == 2) std::printf(" %02d-%02d", npcs.hours(k, 2), npcs.hours(k, 3));
+// The slot of NPC k in force at `hour`, with its cell and the range that
+// chose it.
+npc_outcome scheduled(const_location_view npcs, int k, std::int32_t hour) {
+  npc_outcome o;
+  o.index = static_cast<std::uint8_t>(k);
+  o.shape = npcs.shape(k);
+  if (o.shape == npc_shape::none || o.shape == npc_shape::none_too) return o;
+  const int slot = schedule_slot(npcs.hours(k, 0), npcs.hours(k, 1), npcs.hours(k, 2), npcs.hours(k, 3), hour);
+  o.slot = static_cast<std::uint8_t>(slot);
+  o.mode = npcs.mode(k, slot);
+  o.x = npcs.x(k, slot);
+  o.y = npcs.y(k, slot);
+  o.floor = npcs.floor(k, slot);
+  if (slot != 1) {
+    o.first_hour = npcs.hours(k, slot == 0 ? 0 : 2);
+    o.last_hour = npcs.hours(k, slot == 0 ? 1 : 3);
+  }
+  return o;
 }
 
-// Puts every NPC of this floor on its scheduled cell where it can stand
-// there; the slots of the others are recorded in `deferred`.
-void place_scheduled(std::span<const std::uint8_t, map_bytes> map, const_location_view npcs,
-                     std::uint8_t floor, std::int32_t hour, occupancy_grid& grid,
-                     std::array<std::uint8_t, npcs_per_location>& deferred) {
-  for (int k = 0; k < npcs_per_location; ++k) {
-    const std::uint8_t shape = npcs.shape(k);
-    if (shape == no_npc_shape_a || shape == no_npc_shape_b) continue;
-    const int slot = schedule_slot(npcs.hours(k, 0), npcs.hours(k, 1), npcs.hours(k, 2),
-                                   npcs.hours(k, 3), hour);
-    if (npcs.floor(k, slot) != floor) continue;
-    const int x = npcs.x(k, slot);
-    const int y = npcs.y(k, slot);
-    const bool inside = on_map(x, y);
-    if (inside && grid[cell(x, y)] != 0) {
-      deferred[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(slot);
-      print_placement(npcs, k, slot, floor);
-      std::puts(" ... multi NPCs at same location");
-    } else if (inside && may_stand_on(shape, map[cell(x, y)])) {
-      grid[cell(x, y)] = shape;
-    } else {
-      deferred[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(slot);
-      print_placement(npcs, k, slot, floor);
-      std::puts(" ... can't locate here");
-    }
+// Puts NPC o on its scheduled cell when it is free and the NPC may stand
+// there; otherwise records why not.
+void place_scheduled(std::span<const std::uint8_t, map_bytes> map, npc_outcome& o, occupancy_grid& grid) {
+  const bool inside = on_map(o.x, o.y);
+  if (inside && grid[cell(o.x, o.y)] != 0) {
+    o.refusal = npc_refusal::cell_taken;
+  } else if (inside && may_stand_on(o.shape, map[cell(o.x, o.y)])) {
+    grid[cell(o.x, o.y)] = o.shape;
+    o.fate = npc_fate::placed;
+  } else {
+    o.refusal = npc_refusal::cannot_stand;
   }
 }
 
-// Moves NPC k from the cell of its slot to the first free neighbour it may
-// stand on (a 0x44 neighbour further on beats a first choice on 0xAB or
-// 0xAC), or reports that there is none.
-void relocate(std::span<const std::uint8_t, map_bytes> map, const_location_view npcs, int k,
-              int slot, occupancy_grid& grid) {
-  const std::uint8_t shape = npcs.shape(k);
-  const int x = npcs.x(k, slot);
-  const int y = npcs.y(k, slot);
+// Moves a refused NPC to the first free neighbour it may stand on (a shop
+// floor further on beats a first choice on a counter), or finds none.
+void relocate(std::span<const std::uint8_t, map_bytes> map, npc_outcome& o, occupancy_grid& grid) {
+  const int x = o.x;
+  const int y = o.y;
   int chosen = -1;
   for (int i = 0; i < 8 && chosen < 0; ++i) {
-    if (is_candidate(map, grid, shape, x + neighbour_order[i].dx, y + neighbour_order[i].dy))
-      chosen = i;
+    if (is_candidate(map, grid, o.shape, x + neighbour_order[i].dx, y + neighbour_order[i].dy)) chosen = i;
   }
   if (chosen < 0) {
-    std::printf("[%02X] %02X (%02X, %02X) ... can't locate\n", k, shape, x, y);
+    o.fate = npc_fate::lost;
     return;
   }
   if (gives_way_to_floor(map[cell(x + neighbour_order[chosen].dx, y + neighbour_order[chosen].dy)])) {
     for (int i = chosen + 1; i < 8; ++i) {
       const int nx = x + neighbour_order[i].dx;
       const int ny = y + neighbour_order[i].dy;
-      if (is_candidate(map, grid, shape, nx, ny) && map[cell(nx, ny)] == preferred_tile) {
+      if (is_candidate(map, grid, o.shape, nx, ny) && map[cell(nx, ny)] == map_tile::shop_floor) {
         chosen = i;
         break;
       }
     }
   }
-  const int nx = x + neighbour_order[chosen].dx;
-  const int ny = y + neighbour_order[chosen].dy;
-  std::printf("[%02X] %02X (%02X, %02X) -> (%02X, %02X)\n", k, shape, x, y, nx, ny);
-  grid[cell(nx, ny)] = shape;
+  o.fate = npc_fate::relocated;
+  o.to_x = static_cast<std::uint8_t>(x + neighbour_order[chosen].dx);
+  o.to_y = static_cast<std::uint8_t>(y + neighbour_order[chosen].dy);
+  grid[cell(o.to_x, o.to_y)] = o.shape;
 }
 
 }  // namespace
 
-void place_npcs(std::span<const std::uint8_t, map_bytes> map,
-                std::span<const std::uint8_t, location_block_bytes> location, std::uint8_t floor,
-                std::int32_t hour, occupancy_grid& grid) {
+map_placement place_npcs(std::span<const std::uint8_t, map_bytes> map,
+                         std::span<const std::uint8_t, location_block_bytes> location,
+                         std::uint8_t floor, std::int32_t hour, occupancy_grid& grid) {
   const const_location_view npcs{location};
-  std::array<std::uint8_t, npcs_per_location> deferred;
+  map_placement placement;
   grid.fill(0);
-  deferred.fill(not_deferred);
-  place_scheduled(map, npcs, floor, hour, grid, deferred);
   for (int k = 0; k < npcs_per_location; ++k) {
-    const std::uint8_t slot = deferred[static_cast<std::size_t>(k)];
-    if (slot != not_deferred) relocate(map, npcs, k, slot, grid);
+    npc_outcome& o = placement.npcs[static_cast<std::size_t>(k)];
+    o = scheduled(npcs, k, hour);
+    if (o.shape == npc_shape::none || o.shape == npc_shape::none_too) continue;
+    if (o.floor != floor) {
+      o.fate = npc_fate::elsewhere;
+      continue;
+    }
+    place_scheduled(map, o, grid);
   }
+  for (npc_outcome& o : placement.npcs) {
+    if (o.refusal != npc_refusal::none) relocate(map, o, grid);
+  }
+  return placement;
 }

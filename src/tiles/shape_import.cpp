@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "bitmap/bmp_read.h"
+#include "bitmap/image.h"
 #include "common/file_handle.h"
 
 int read_shape_bitmap(const char* path, shape_sheet& sheet, std::int32_t tiles_across,
@@ -15,7 +16,12 @@ int read_shape_bitmap(const char* path, shape_sheet& sheet, std::int32_t tiles_a
   // The buffers go straight into the sheet, whose owner frees them on
   // every path, also when the reading fails half way.
   bitmap_header header;
-  if (read_bitmap(stream.get(), header, sheet.palette, sheet.pixels) < 0) {
+  const int result = read_bitmap(stream.get(), header, sheet.palette, sheet.pixels);
+  if (sheet.pixels != nullptr) {
+    // The reader allocates width x height pixels, bounded to 32 bits.
+    sheet.data_size = header.width * header.height * static_cast<std::uint32_t>(bytes_per_pixel_of(header.bit_count));
+  }
+  if (result < 0) {
     std::printf("error: read '%s'\n", path);
     return -1;
   }

@@ -28,6 +28,7 @@ int load_shapes(prodos_volume& volume, const char* disk_path, std::int32_t secto
     std::puts("error: memory exhausted!");
     return -1;
   }
+  sheet.data_size = disk_sheet_bytes;
   sheet.palette = allocate_zeroed<std::uint32_t>(apple_palette.size());
   if (!sheet.palette) {
     std::puts("error: memory exhausted!");

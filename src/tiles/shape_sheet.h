@@ -20,6 +20,7 @@ struct shape_sheet {
   std::int32_t tiles_down = 0;       // set by the BMP loader only
   std::int32_t bit_count = 0;        // bits per pixel of the pictures drawn from it
   std::int32_t bytes_per_pixel = 0;  // bytes per pixel in `pixels`
+  std::uint32_t data_size = 0;       // bytes held by `pixels`
   byte_buffer pixels;                // owned by the sheet's owner
   palette_buffer palette;            // owned; 2, 16 or 256 entries, or null
 };

@@ -18,7 +18,7 @@ TEST(TileCopy, EveryByteComesFromItsTileInTheSheet) {
   // byte column.  An NPC of shape 0xFF is tile 0x1FF, the last of the sheet.
   constexpr int W = 3, H = 2, B = 2;
   auto pattern = [](int t, int r, int c) { return static_cast<std::uint8_t>(t * 31 + t / 256 * 101 + r * 7 + c * 3); };
-  shape_sheet sheet{W, H, 0, 0, 16, B, allocate_zeroed<std::uint8_t>(512 * W * H * B), nullptr};
+  shape_sheet sheet{W, H, 0, 0, 16, B, 512 * W * H * B, allocate_zeroed<std::uint8_t>(512 * W * H * B), nullptr};
   for (int t = 0; t < 512; ++t)
     for (int r = 0; r < H; ++r)
       for (int c = 0; c < W * B; ++c) sheet.pixels[((t / 16 * H + r) * W * 16 + t % 16 * W) * B + c] = pattern(t, r, c);
@@ -29,9 +29,7 @@ TEST(TileCopy, EveryByteComesFromItsTileInTheSheet) {
   put_npc(block, 0, 0xFF, 31, 31);
   const std::uint32_t size = 32 * W * 32 * H * B;
   bitmap picture{32 * W, 32 * H, 16, size, allocate_zeroed<std::uint8_t>(size), nullptr};
-  testing::internal::CaptureStdout();
-  draw_map(picture, sheet, map, block, 0, 12, 0, 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(placement_lines(draw_map(picture, sheet, map, block, 0, 12, 0, 0)), "");
   for (int y = 0; y < 32 * H; ++y)
     for (int c = 0; c < 32 * W * B; ++c) {
       const int cell = y / H * 32 + c / (W * B);
@@ -100,19 +98,19 @@ TEST(Pose, TileUnderTheNpcChoosesIt) {
 }
 
 TEST(Guards, PicturesAndSheetsThatCannotBeDrawnAreLeftAlone) {
-  // A picture one byte short of 32 x 32 cells, a sheet without pixels and
-  // an empty sheet (as before loading): nothing is drawn, but placement is
-  // still reported.
+  // A picture one byte short of 32 x 32 cells, a sheet one byte short of
+  // 512 tiles, a sheet without pixels and an empty sheet (as before
+  // loading): nothing is drawn, but placement still tells what happened.
   location_array block{};
   put_npc(block, 0, 0x40, 3, 3);
-  shape_sheet numbered = numbered_sheet(), no_pixels = numbered_sheet(), empty;
+  shape_sheet numbered = numbered_sheet(), short_sheet = numbered_sheet(), no_pixels = numbered_sheet(), empty;
+  short_sheet.data_size -= 1;
   no_pixels.pixels.reset();
-  for (const auto& [sheet, size] : {std::pair{&numbered, 2047u}, {&no_pixels, 2048u}, {&empty, 2048u}}) {
+  for (const auto& [sheet, size] :
+       {std::pair{&numbered, 2047u}, {&short_sheet, 2048u}, {&no_pixels, 2048u}, {&empty, 2048u}}) {
     bitmap picture{32, 32, 16, size, allocate_zeroed<std::uint8_t>(2048), nullptr};
     std::fill_n(&picture.pixels[0], 2048, 0xEE);
-    testing::internal::CaptureStdout();
-    draw_map(picture, *sheet, map_of(0x00), block, 0, 12, 0, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(placement_lines(draw_map(picture, *sheet, map_of(0x00), block, 0, 12, 0, 0)),
               "(03,03,00) = 40(00) ... can't locate here\n[00] 40 (03, 03) ... can't locate\n");
     EXPECT_TRUE(std::all_of(&picture.pixels[0], &picture.pixels[2048], [](int v) { return v == 0xEE; }));
   }

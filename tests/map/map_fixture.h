@@ -10,19 +10,22 @@
 #include <gtest/gtest.h>
 
 #include "map/compose.h"
+#include "map/placement_report.h"
 
 using map_cells_array = std::array<std::uint8_t, map_bytes>;
 using location_array = std::array<std::uint8_t, location_block_bytes>;
 
 inline shape_sheet numbered_sheet() {
-  shape_sheet sheet{1, 1, 0, 0, 16, 2, allocate_zeroed<std::uint8_t>(2 * sheet_tile_count), nullptr};
+  shape_sheet sheet{1, 1, 0, 0, 16, 2, 2 * sheet_tile_count, allocate_zeroed<std::uint8_t>(2 * sheet_tile_count), nullptr};
   for (int i = 0; i < 2 * sheet_tile_count; ++i) sheet.pixels[i] = static_cast<std::uint8_t>(i % 2 ? i / 512 : i / 2);
   return sheet;
 }
 
-// What draw_map printed, and the tile it drew in each cell (y * 32 + x).
+// The placement lines of what draw_map returned, and the tile it drew in
+// each cell (y * 32 + x).
 struct drawing {
   std::string printed;
+  map_placement placement;
   std::array<int, map_bytes> tiles{};
   int at(int x, int y) const { return tiles[static_cast<std::size_t>(y * 32 + x)]; }
 };
@@ -32,9 +35,8 @@ inline drawing draw(std::span<const std::uint8_t, map_bytes> map,
                     int no_npcs = 0, int no_change_pose = 0) {
   bitmap picture{32, 32, 16, 2 * map_bytes, allocate_zeroed<std::uint8_t>(2 * map_bytes), nullptr};
   drawing d;
-  testing::internal::CaptureStdout();
-  draw_map(picture, numbered_sheet(), map, block, floor, hour, no_npcs, no_change_pose);
-  d.printed = testing::internal::GetCapturedStdout();
+  d.placement = draw_map(picture, numbered_sheet(), map, block, floor, hour, no_npcs, no_change_pose);
+  d.printed = placement_lines(d.placement);
   for (std::size_t i = 0; i < map_bytes; ++i) d.tiles[i] = picture.pixels[2 * i] | picture.pixels[2 * i + 1] << 8;
   return d;
 }

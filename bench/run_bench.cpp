@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "run/options.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -38,11 +40,9 @@ run_figures render(const std::string& program, const fs::path& disks, const fs::
   fs::remove_all(out);
   fs::create_directories(out);
   std::vector<std::string> args = {program, "--overwrite"};
-  const char* disk_names[] = {"qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk",
-                              "qz-towne.dsk"};
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < disk_image_count; ++i) {
     args.push_back("-d" + std::to_string(i + 1));
-    args.push_back((disks / disk_names[i]).string());
+    args.push_back((disks / default_disk_images[static_cast<std::size_t>(i)]).string());
   }
   args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;

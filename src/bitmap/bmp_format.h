@@ -41,6 +41,30 @@ constexpr std::int32_t bmp_palette_entries(std::uint32_t bit_count) {
   }
 }
 
+// The bytes of one row of `width` pixels: `packed` pixel bytes (eight
+// pixels a byte at 1 bit, two at 4 bits, bit_count / 8 bytes a pixel
+// above), `stored` those padded with zeros to a multiple of 4.  Computed
+// in the unsigned type U: 32 bits wrap as the header fields do, 64 bits
+// give the true sizes of any 32-bit width.  Bit counts other than 1, 4,
+// 8, 16, 24 and 32 give 0.
+template <class U>
+struct bmp_row_bytes {
+  U packed = 0;
+  U stored = 0;
+};
+
+template <class U>
+constexpr bmp_row_bytes<U> bmp_row_layout(U width, std::uint32_t bit_count) {
+  U packed = 0;
+  switch (bit_count) {
+    case 1: packed = (width + 7) / 8; break;
+    case 4: packed = (width + 1) / 2; break;
+    case 8: case 16: case 24: case 32: packed = static_cast<U>(width * (bit_count / 8)); break;
+    default: return {};
+  }
+  return {packed, static_cast<U>((packed + 3) & ~U{3})};
+}
+
 // Bytes of one stored row, padding included, for a width and bit count, in
 // unsigned 32-bit arithmetic (so a huge width wraps as the header fields
 // do); -1 for an unsupported bit count.

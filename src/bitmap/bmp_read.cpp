@@ -27,13 +27,7 @@ int refuse_unreadable_sizes(const bitmap_header& header) {
   // The same sizes as the tests before, without wrapping.
   const std::uint64_t width = header.width;
   const std::uint64_t height = header.height;
-  std::uint64_t packed = 0;
-  switch (header.bit_count) {
-    case 1: packed = (width + 7) / 8; break;
-    case 4: packed = (width + 1) / 2; break;
-    default: packed = width * (header.bit_count / 8u); break;
-  }
-  const std::uint64_t row_size = (packed + 3) & ~std::uint64_t{3};
+  const std::uint64_t row_size = bmp_row_layout<std::uint64_t>(width, header.bit_count).stored;
   const std::uint64_t data_length = row_size * height;
   const std::uint64_t data_end = data_length + header.data_offset;
   const auto pixel_size = static_cast<std::uint64_t>(bytes_per_pixel_of(header.bit_count));

@@ -52,7 +52,7 @@ void write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t 
 // (as the header will state it) describe.
 bool holds_all_pixels(const bitmap& picture, std::uint16_t bit_count) {
   if (picture.pixels == nullptr || picture.width < 0 || picture.height < 0) return false;
-  const std::uint64_t pixel_bytes = bit_count <= 8 ? 1 : bit_count / 8u;
+  const auto pixel_bytes = static_cast<std::uint64_t>(bytes_per_pixel_of(bit_count));
   return std::uint64_t(picture.width) * std::uint64_t(picture.height) * pixel_bytes <=
          picture.data_size;
 }
@@ -134,12 +134,9 @@ int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint
   }
 
   const std::uint32_t width = header.width;
-  const std::size_t pixel_bytes = header.bit_count <= 8 ? 1 : header.bit_count / 8u;
-  const std::size_t row_bytes = width * pixel_bytes;
-  const std::size_t packed = header.bit_count == 1   ? (width + 7) / 8
-                             : header.bit_count == 4 ? (width + 1) / 2
-                                                     : row_bytes;
-  const std::size_t padding = static_cast<std::size_t>(bitmap_row_size(width, header.bit_count)) - packed;
+  const std::size_t row_bytes = std::size_t{width} * static_cast<std::size_t>(bytes_per_pixel_of(header.bit_count));
+  const bmp_row_bytes<std::size_t> layout = bmp_row_layout<std::size_t>(width, header.bit_count);
+  const std::size_t padding = layout.stored - layout.packed;
   static constexpr std::uint8_t zeros[4] = {};
   for (std::uint32_t r = header.height; r-- > 0;) {
     const std::uint8_t* row = pixels + r * row_bytes;

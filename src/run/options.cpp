@@ -96,19 +96,19 @@ bool parse_hour(const char* text, std::int32_t& hour) {
 }  // namespace
 
 void print_usage() {
-  static constexpr const char* disk_help[][3] = {
-      {"        -d1|--disk1|--program-disk  DISK-IMG", "program", "qz-program.dsk"},
-      {"        -d2|--disk2|--castle-disk   DISK-IMG", "castle", "qz-castle.dsk"},
-      {"        -d3|--disk3|--dwelling-disk DISK-IMG", "dwelling", "qz-dwelling.dsk"},
-      {"        -d4|--disk4|--keep-disk     DISK-IMG", "keep", "qz-keep.dsk"},
-      {"        -d5|--disk5|--towne-disk    DISK-IMG", "towne", "qz-towne.dsk"},
+  static constexpr const char* disk_help[disk_image_count][2] = {
+      {"        -d1|--disk1|--program-disk  DISK-IMG", "program"},
+      {"        -d2|--disk2|--castle-disk   DISK-IMG", "castle"},
+      {"        -d3|--disk3|--dwelling-disk DISK-IMG", "dwelling"},
+      {"        -d4|--disk4|--keep-disk     DISK-IMG", "keep"},
+      {"        -d5|--disk5|--towne-disk    DISK-IMG", "towne"},
   };
   std::printf("usage: %s [options]\n", "zud2avuze");
   std::puts("option:");
-  for (const auto& d : disk_help) {
-    std::puts(d[0]);
-    std::printf("                                specify %s disk\n", d[1]);
-    std::printf("                                read '%s' if not specified\n", d[2]);
+  for (int slot = 0; slot < disk_image_count; ++slot) {
+    std::puts(disk_help[slot][0]);
+    std::printf("                                specify %s disk\n", disk_help[slot][1]);
+    std::printf("                                read '%s' if not specified\n", default_disk_images[static_cast<std::size_t>(slot)]);
   }
   std::puts("        --do|--po               specify sector order of disk image");
   std::puts("                                    --do    DOS 3.3 order");

@@ -14,11 +14,14 @@ inline constexpr std::int32_t category_all = 15;
 // Disk image slots: 0 the program disk, 1 + c the disk of category c.
 inline constexpr int disk_image_count = 5;
 
+// The file names read when no disk option names an image, by slot.
+inline constexpr std::array<const char*, disk_image_count> default_disk_images = {
+    "qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk", "qz-towne.dsk"};
+
 struct options {
   // Paths of the disk images; they point at the argument strings (or at the
   // default names), never at copies.
-  std::array<const char*, disk_image_count> disk_images = {
-      "qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk", "qz-towne.dsk"};
+  std::array<const char*, disk_image_count> disk_images = default_disk_images;
   std::int32_t sector_order = 2;     // 1 "--do", 2 "--po"
   std::int32_t use_default = 0;      // NPCs at their default places, no hour in names
   std::int32_t blur_count = 0;       // 0 sharp, 1 soft, 2 retouch

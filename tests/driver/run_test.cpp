@@ -8,6 +8,7 @@
 
 #include "bitmap/bmp_write.h"
 #include "map/map_table.h"
+#include "run/options.h"
 #include "map/category_write.h"
 #include "disk/prodos_write.h"
 #include "support/run_program.h"
@@ -58,14 +59,11 @@ bytes category_disk(int category, int sector_order) {
   return make_category_disk(maps, npcs, sector_order);
 }
 
-const char* const disk_names[5] = {"qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk",
-                                   "qz-keep.dsk", "qz-towne.dsk"};
-
 struct disk_set {
   temp_dir dir;
   explicit disk_set(int sector_order = 2) {
-    write_file(dir.file(disk_names[0]), program_disk(sector_order));
-    for (int c = 0; c < 4; ++c) write_file(dir.file(disk_names[c + 1]), category_disk(c, sector_order));
+    write_file(dir.file(default_disk_images[0]), program_disk(sector_order));
+    for (int c = 0; c < 4; ++c) write_file(dir.file(default_disk_images[c + 1]), category_disk(c, sector_order));
   }
   program_result run(const std::vector<std::string>& args, const std::string& input = "") const {
     return run_program(ZUD2AVUZE_PATH, args, dir.path.string(), input);
@@ -181,7 +179,7 @@ TEST(Run, FailuresStopTheRunAndKeepWrittenFiles) {
   }
   {
     disk_set disks;
-    write_file(disks.dir.file(disk_names[0]), program_disk(2, false));
+    write_file(disks.dir.file(default_disk_images[0]), program_disk(2, false));
     const program_result r = disks.run({});
     EXPECT_EQ(r.exit_status, 1);
     EXPECT_EQ(r.output,

@@ -10,36 +10,36 @@
 #include "map/category_read.h"
 #include "disk/sector_order.h"
 #include "map/map_table.h"
+#include "run/options.h"
 #include "map_fixture.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 TEST(DemoSet, SameBytesEveryRunAndReadBackInBothOrders) {
-  const char* names[] = {"qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk", "qz-towne.dsk", "qz-program.dsk"};
   for (const std::int32_t order : {sector_order_prodos, sector_order_dos}) {
     SCOPED_TRACE(order);
     temp_dir first, second;
     demo::write_demo_disks(first.path.string(), order);
     demo::write_demo_disks(second.path.string(), order);
-    for (const char* name : names) {
+    for (const char* name : default_disk_images) {
       const bytes image = file_exists(first.file(name)) ? read_file(first.file(name)) : bytes();
       EXPECT_EQ(image.size(), 143360u) << name;
       EXPECT_TRUE(image == read_file(second.file(name))) << name;
     }
     shape_sheet sheet;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(read_shape(first.file("qz-program.dsk").c_str(), order, sheet, 0, 0), 0);
+    EXPECT_EQ(read_shape(first.file(default_disk_images[0]).c_str(), order, sheet, 0, 0), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     // Read back exactly: every hour is one the disk can store.
     for (int c = 0; c < category_count; ++c) {
       map_data expected_maps{}, maps{};
       npc_data expected_npcs{}, npcs{};
       demo::category_contents(c, expected_maps, expected_npcs);
-      const std::string path = first.file(names[c]);
+      const std::string path = first.file(default_disk_images[static_cast<std::size_t>(c) + 1]);
       ASSERT_EQ(read_map_data(path.c_str(), maps, static_cast<std::int32_t>(map_data_bytes), order), 0);
       ASSERT_EQ(read_npc_data(path.c_str(), npcs, locations_per_category, order), 0);
-      EXPECT_TRUE(maps == expected_maps && npcs == expected_npcs) << names[c];
+      EXPECT_TRUE(maps == expected_maps && npcs == expected_npcs) << path;
     }
   }
 }

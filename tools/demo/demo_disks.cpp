@@ -10,13 +10,11 @@
 #include "disk/prodos_write.h"
 #include "map/category_write.h"
 #include "map/map_table.h"
+#include "run/options.h"
 
 namespace demo {
 
 namespace {
-
-constexpr const char* disk_names[5] = {"qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk",
-                                       "qz-towne.dsk"};
 
 // Which kind of place location L of category c is.
 theme theme_of(int c, int L) {
@@ -50,6 +48,10 @@ map_grid location_map(int c, int L, std::uint8_t floor) {
   }
 }
 
+void write_disk(const std::string& path, const bytes& image) {
+  if (write_whole_file(path.c_str(), image) < 0) throw std::runtime_error("cannot write " + path);
+}
+
 }  // namespace
 
 bytes program_disk(std::int32_t sector_order) {
@@ -73,21 +75,13 @@ void category_contents(int c, map_data& maps, npc_data& npcs) {
   }
 }
 
-namespace {
-
-void write_disk(const std::string& path, const bytes& image) {
-  if (write_whole_file(path.c_str(), image) < 0) throw std::runtime_error("cannot write " + path);
-}
-
-}  // namespace
-
 void write_demo_disks(const std::string& folder, std::int32_t sector_order) {
-  write_disk(folder + "/" + disk_names[0], program_disk(sector_order));
+  write_disk(folder + "/" + default_disk_images[0], program_disk(sector_order));
   for (int c = 0; c < category_count; ++c) {
     map_data maps{};
     npc_data npcs{};
     category_contents(c, maps, npcs);
-    write_disk(folder + "/" + disk_names[c + 1], make_category_disk(maps, npcs, sector_order));
+    write_disk(folder + "/" + default_disk_images[static_cast<std::size_t>(c) + 1], make_category_disk(maps, npcs, sector_order));
   }
 }
 

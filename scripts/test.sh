@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
-qz_install cmake make g++ libgtest-dev python3 python3-pil imagemagick \
+qz_install cmake make g++ libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick \
   clang libclang-rt-14-dev man-db groff-base
 
 jobs=$(nproc)

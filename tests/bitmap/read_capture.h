@@ -10,17 +10,8 @@
 #include <string>
 
 #include "bitmap/bmp_read.h"
+#include "support/capture.h"
 #include "support/temp_dir.h"
-
-// Runs `f` and returns what it wrote to standard output.
-template <class F>
-std::string stdout_of(F&& f) {
-  std::fflush(stdout);
-  testing::internal::CaptureStdout();
-  f();
-  std::fflush(stdout);
-  return testing::internal::GetCapturedStdout();
-}
 
 struct stream_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }

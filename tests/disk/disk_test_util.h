@@ -14,6 +14,7 @@
 
 #include "disk/prodos.h"
 #include "disk/prodos_write.h"
+#include "support/capture.h"
 #include "support/temp_dir.h"
 
 // Bytes of a fixed pseudo-random pattern, so that every sector differs.
@@ -22,16 +23,6 @@ inline bytes noise(std::size_t size, std::uint32_t seed = 1) {
   bytes out(size);
   for (auto& b : out) b = static_cast<std::uint8_t>(generator() >> 24);
   return out;
-}
-
-// Runs `f` and returns what it wrote to standard output.
-template <class F>
-std::string stdout_of(F&& f) {
-  std::fflush(stdout);
-  testing::internal::CaptureStdout();
-  std::forward<F>(f)();
-  std::fflush(stdout);
-  return testing::internal::GetCapturedStdout();
 }
 
 // A block number as the reader prints it, "$0118".

@@ -1,5 +1,4 @@
-// The sector orders, and the raw reads of the map and NPC areas of a
-// category disk.
+// The raw reads of the map and NPC areas of a category disk.
 #include "map/category_read.h"
 
 #include <tuple>
@@ -13,10 +12,6 @@ namespace {
 
 constexpr std::size_t npc_area = 0x1E000;
 constexpr std::size_t map_area = 0x1F000;
-
-TEST(SectorOrder, TranslationPairsBlocksOfATrack) {
-  EXPECT_EQ(sector_translation, (std::array<int, 16>{0, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 15}));
-}
 
 // Track 30 (8 locations of 2 sectors) and tracks 31..34 (16 maps of 4
 // sectors) read from noise and put back on a blank disk by the independent

@@ -109,7 +109,7 @@ TEST(HiresDecode, ShapeTypesChangeTheColourGroup) {
 
 // Loads the sheet from `path`, expecting `result` and the message
 // `printed` ('@' standing for the path), and checks what is set up on every
-// path: the fields, the sixteen colours and, after a failure, the cleared
+// path: the fields, the palette installed and, after a failure, the cleared
 // pixels.
 void load(const std::string& path, int order, shape_sheet& s, int result, std::string printed, int shape_type = 0,
           int no_remake = 0) {
@@ -121,10 +121,7 @@ void load(const std::string& path, int order, shape_sheet& s, int result, std::s
             std::tuple(28, 32, 0, 0, 4, 1));
   ASSERT_TRUE(s.pixels != nullptr && s.palette != nullptr);
   EXPECT_TRUE(result == 0 || std::all_of(&s.pixels[0], &s.pixels[disk_sheet_bytes], [](int v) { return v == 0; }));
-  constexpr std::uint32_t colours[16] = {0x000000, 0x9D0734, 0x301DE2, 0xB23BE7, 0x006B3D, 0x727272,
-                                         0x2582ED, 0xA28FFF, 0x425500, 0xBF6300, 0x727272, 0xFF7AA7,
-                                         0x32AA00, 0xB5C802, 0x48DEB0, 0xE5E5E5};
-  EXPECT_TRUE(std::equal(colours, colours + 16, &s.palette[0]));
+  EXPECT_TRUE(std::equal(apple_palette.begin(), apple_palette.end(), &s.palette[0]));
 }
 
 bytes volume(int order, const std::function<void(prodos_builder&)>& fill) {

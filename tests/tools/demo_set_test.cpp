@@ -11,7 +11,7 @@
 #include "disk/sector_order.h"
 #include "map/map_table.h"
 #include "run/options.h"
-#include "map_fixture.h"
+#include "map/map_fixture.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// BMP files built byte by byte, for tests and sample data.  The encoding is
+// BMP files built byte by byte, a library for sample files, fuzz seeds and tests.
 // written here from the file layout alone, not with the program's own
 // writer, so that the reader is checked against an independent encoding,
 // and a damaged file is made by changing one header field or cutting the

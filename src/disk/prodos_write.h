@@ -1,4 +1,5 @@
-// A small ProDOS volume writer for tests, tools and fuzz corpora.
+// A small ProDOS volume writer, a library for any program: the demo maker,
+// the fuzz corpora and the tests all build their volumes with it.
 //
 // prodos_format lays down an empty volume: boot blocks 0 and 1 left zero,
 // the volume directory in blocks 2..5 (linked by their previous and next

@@ -1,5 +1,5 @@
-// Builds category disk images for tests, tools and fuzz corpora: the exact
-// inverse of the raw map and NPC reads.
+// Builds category disk images, a library for any program (the demo maker,
+// the fuzz corpora, the tests): the exact inverse of the raw map and NPC reads.
 //
 //   track 30       the NPC tables: location L in logical positions 2L
 //                  (eight 32-byte columns: shapes, default shape, x, y,

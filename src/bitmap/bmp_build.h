@@ -1,8 +1,8 @@
-// BMP files built byte by byte, a library for sample files, fuzz seeds and tests.
-// written here from the file layout alone, not with the program's own
-// writer, so that the reader is checked against an independent encoding,
-// and a damaged file is made by changing one header field or cutting the
-// bytes short.
+// BMP files built byte by byte, a library for sample files, fuzz seeds and
+// tests.  The encoding is written here from the file layout alone, not
+// with the program's own writer, so that the reader is checked against an
+// independent encoding, and a damaged file is made by changing one header
+// field or cutting the bytes short.
 #pragma once
 
 #include <cstdint>

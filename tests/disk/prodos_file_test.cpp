@@ -62,7 +62,8 @@ TEST(ProdosFile, LookupFailuresAndTheirMessages) {
 // an extended file is not found, and a directory is one.
 void check_volume(const std::filesystem::path& manifest_path) {
   const nlohmann::json manifest = read_manifest(manifest_path);
-  const std::string volume = "/" + manifest.at("volume_name").get<std::string>() + "/";
+  std::string volume = manifest.at("volume_name");
+  volume = '/' + volume + '/';
   for (const auto& [image_key, order] : {std::pair{"image_po", 1}, std::pair{"image_dsk", 2}}) {
     opened_volume o(read_file((manifest_path.parent_path() / manifest.at(image_key).get<std::string>()).string()), order);
     ASSERT_EQ(std::tie(o.result, o.output), std::make_tuple(0, "")) << image_key;

@@ -83,7 +83,7 @@ void shop(map_grid& g, const frame& f, int level) {
   set_tile(g, f.door_x, f.door_y, open_door);
   for (int x = x0; x <= x1; ++x) {
     if (x != f.door_x) set_tile(g, x, y0, (x % 3 == 0) ? goods : shelf);
-    set_tile(g, x, y0 + 2, x == x0 || x == x1 ? counter_end : counter);
+    set_tile(g, x, y0 + 2, x == x0 || x == x1 ? std::uint8_t{counter_end} : counter);
   }
   set_tile(g, x0, y1, potted_plant);
   set_tile(g, x0 + 2, y1 - 1, crates);
@@ -101,7 +101,7 @@ void smithy(map_grid& g, const frame& f) {
   set_tile(g, x0 + 1, f.back, anvil);
   set_tile(g, x0 + 3, f.back, cauldron);
   for (int k = 0; k < 3; ++k) set_tile(g, x1, f.back + f.step * -k, weapon_rack);
-  for (int x = x0 + 3; x <= x1; ++x) set_tile(g, x, f.back - f.step * 4, x == x0 + 3 ? counter_end : counter);
+  for (int x = x0 + 3; x <= x1; ++x) set_tile(g, x, f.back - f.step * 4, x == x0 + 3 ? std::uint8_t{counter_end} : counter);
   set_tile(g, x0, f.front, barrel);
   set_tile(g, x0, f.front + f.step, crates);
 }

@@ -119,10 +119,10 @@ int check_bitmap_header(bitmap_header& header) {
 }
 
 int read_bitmap_header(std::FILE* stream, bitmap_header& header) {
-  std::array<std::uint8_t, bmp_header_bytes> bytes{};
-  if (std::fread(bytes.data(), bytes.size(), 1, stream) != 1) return -1;
-  if (bytes[0] != 'B' || bytes[1] != 'M') return -1;
-  byte_cursor c{bytes, 2};
+  std::array<std::uint8_t, bmp_header_bytes> raw{};
+  if (std::fread(raw.data(), raw.size(), 1, stream) != 1) return -1;
+  if (raw[0] != 'B' || raw[1] != 'M') return -1;
+  byte_cursor c{raw, 2};
   header.file_length = get_le32(c);
   header.reserved1 = get_le16(c);
   header.reserved2 = get_le16(c);
@@ -143,9 +143,9 @@ int read_bitmap_header(std::FILE* stream, bitmap_header& header) {
 
 int read_palette(std::FILE* stream, std::uint32_t* palette, int count) {
   if (count < 1 || count > 256) return -1;
-  std::array<std::uint8_t, 1024> bytes{};
-  if (std::fread(bytes.data(), static_cast<std::size_t>(count) * 4, 1, stream) != 1) return -1;
-  byte_cursor c{bytes};
+  std::array<std::uint8_t, 1024> raw{};
+  if (std::fread(raw.data(), static_cast<std::size_t>(count) * 4, 1, stream) != 1) return -1;
+  byte_cursor c{raw};
   for (int i = 0; i < count; ++i) palette[i] = get_le32(c);
   return 0;
 }

@@ -81,10 +81,10 @@ int create_bitmap_header(bitmap_header& header, std::uint32_t width, std::uint32
 }
 
 int write_bitmap_header(std::FILE* stream, const bitmap_header& h) {
-  std::array<std::uint8_t, bmp_header_bytes> bytes{};
-  byte_writer w{bytes};
-  w.bytes[w.pos++] = 'B';
-  w.bytes[w.pos++] = 'M';
+  std::array<std::uint8_t, bmp_header_bytes> raw{};
+  byte_writer w{raw};
+  w.raw[w.pos++] = 'B';
+  w.raw[w.pos++] = 'M';
   put_le32(w, h.file_length);
   put_le16(w, h.reserved1);
   put_le16(w, h.reserved2);
@@ -100,15 +100,15 @@ int write_bitmap_header(std::FILE* stream, const bitmap_header& h) {
   put_le32(w, h.y_pixels_per_meter);
   put_le32(w, h.colors_used);
   put_le32(w, h.colors_important);
-  return std::fwrite(bytes.data(), bytes.size(), 1, stream) == 1 ? 0 : -1;
+  return std::fwrite(raw.data(), raw.size(), 1, stream) == 1 ? 0 : -1;
 }
 
 int write_palette(std::FILE* stream, const std::uint32_t* palette, int count) {
   if (count < 0 || count > 256) return -1;
-  std::array<std::uint8_t, 1024> bytes{};
-  byte_writer w{bytes};
+  std::array<std::uint8_t, 1024> raw{};
+  byte_writer w{raw};
   for (int i = 0; i < count; ++i) put_le32(w, palette[i]);
-  return std::fwrite(bytes.data(), static_cast<std::size_t>(count) * 4, 1, stream) == 1 ? 0 : -1;
+  return std::fwrite(raw.data(), static_cast<std::size_t>(count) * 4, 1, stream) == 1 ? 0 : -1;
 }
 
 int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint32_t* palette,

@@ -115,9 +115,9 @@ void prodos_dir_deleter::operator()(prodos_dir_block* list) const noexcept { pro
 int prodos_read_block(const prodos_volume& volume, std::uint16_t block,
                       std::span<std::uint8_t, prodos_block_bytes> destination) {
   for (int half = 0; half < 2; ++half) {
-    const std::uint8_t* bytes = legal_half(volume, block, half);
-    if (bytes == nullptr) return -1;
-    std::memcpy(destination.data() + sector_bytes * half, bytes, sector_bytes);
+    const std::uint8_t* half_bytes = legal_half(volume, block, half);
+    if (half_bytes == nullptr) return -1;
+    std::memcpy(destination.data() + sector_bytes * half, half_bytes, sector_bytes);
   }
   return 0;
 }

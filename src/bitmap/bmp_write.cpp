@@ -83,8 +83,8 @@ int create_bitmap_header(bitmap_header& header, std::uint32_t width, std::uint32
 int write_bitmap_header(std::FILE* stream, const bitmap_header& h) {
   std::array<std::uint8_t, bmp_header_bytes> raw{};
   byte_writer w{raw};
-  w.raw[w.pos++] = 'B';
-  w.raw[w.pos++] = 'M';
+  w.bytes[w.pos++] = 'B';
+  w.bytes[w.pos++] = 'M';
   put_le32(w, h.file_length);
   put_le16(w, h.reserved1);
   put_le16(w, h.reserved2);

@@ -112,7 +112,7 @@ int check_place(atlas_target& t, bool overwrite) {
   }
   if (!S_ISDIR(s.st_mode) || !holds_marker(t.folder)) {
     std::fprintf(stderr,
-                 "qz-atlas: '%s' exists and is not an atlas (it has no %s file); "
+                 "qz-atlas: '%s' exists and is not an atlas (a folder holding a %s file); "
                  "it is left as it is: name another folder with -o\n",
                  t.folder.c_str(), atlas_marker_name);
     return -1;

@@ -41,14 +41,18 @@ constexpr int png_level = 1;
 constexpr unsigned max_threads = 8;
 constexpr auto progress_interval = std::chrono::milliseconds(100);
 
-// Installs the stop handler for the build and puts the old ones back.
+// Installs the stop handler for the build and puts the old ones back.  A
+// signal the program was started to ignore (as nohup does) stays ignored.
 struct stop_handlers {
   struct sigaction old[std::size(stop_signals)];
   stop_handlers() {
     struct sigaction action {};
     action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(stop_signals); ++i) sigaction(stop_signals[i], &action, &old[i]);
+    for (std::size_t i = 0; i < std::size(stop_signals); ++i) {
+      sigaction(stop_signals[i], nullptr, &old[i]);
+      if (old[i].sa_handler != SIG_IGN) sigaction(stop_signals[i], &action, nullptr);
+    }
   }
   ~stop_handlers() {
     for (std::size_t i = 0; i < std::size(stop_signals); ++i) sigaction(stop_signals[i], &old[i], nullptr);

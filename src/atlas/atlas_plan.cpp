@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "map/map_table.h"
 
@@ -114,7 +115,7 @@ void plan_atlas(const std::vector<category_data>& categories, std::int32_t no_np
                 std::int32_t no_change_pose, atlas_plan& plan) {
   plan = atlas_plan{};
   std::unordered_map<std::string, int> pieces;  // by piece_key
-  std::unordered_map<std::string, int> pictures;
+  std::unordered_set<std::string> pictures;  // by piece_key of the whole
   plan.maps.reserve(categories.size() * maps_per_category);
   // The piece of `run` of the scene of map m at setting t, added when new.
   auto piece_of = [&](int m, int t, row_run run, const std::string& name) {
@@ -138,7 +139,7 @@ void plan_atlas(const std::vector<category_data>& categories, std::int32_t no_np
       plan.distinct_views += static_cast<int>(firsts.size());
       for (int t : firsts) {
         const tile_array& tiles = current.scenes[static_cast<std::size_t>(t)].tiles;
-        pictures.emplace(piece_key(tiles, {0, map_side}), 0);
+        pictures.insert(piece_key(tiles, {0, map_side}));
       }
       const int base = choose_base(current, firsts);
       const int base_piece = piece_of(m, base, {0, map_side}, current.stem);

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
-qz_install cmake make g++
+qz_install cmake make g++ libdeflate-dev
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target zud2avuze make_demo_disks run_bench filter_bench >/dev/null
 disks=$(mktemp -d)

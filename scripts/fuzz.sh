@@ -16,7 +16,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
-qz_install cmake make clang libclang-rt-14-dev
+qz_install cmake make clang libclang-rt-14-dev libdeflate-dev
 
 targets_all=(options bitmap prodos category)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -151,7 +151,7 @@ test('a linked view opens at 1x with nothing over the picture', async () => {
   noProblems();
 });
 
-test('the pixels shown at 1x are those of the renderer\'s BMP',
+test('the pixels shown at 1x and 2x are those of the renderer\'s BMP',
   { skip: args.checks.length === 0 && 'no renderer pictures given' }, async (t) => {
   for (const check of args.checks) {
     await t.test(path.basename(check.bmps) + ' at ' + check.time, async () => {
@@ -168,6 +168,15 @@ test('the pixels shown at 1x are those of the renderer\'s BMP',
         assert.equal(bmp.bits, data.picture.bit_count);
         const shown = await shownPixels(page, bmp.width, bmp.height);
         assert.equal(firstDifference(shown, bmp, bmp.width, 1), null, m.stem + ' at ' + check.time);
+        if (m === maps[0]) {
+          // At 2x every picture pixel is a 2 x 2 square of its own colour.
+          await page.keyboard.press('2');
+          await page.waitForFunction(() => document.getElementById('map').dataset.scale === '2');
+          const zoomed = await shownPixels(page, 800, 800);
+          assert.equal(firstDifference(zoomed, bmp, 800, 2), null, m.stem + ' at 2x');
+          await page.keyboard.press('1');
+          await page.waitForFunction(() => document.getElementById('map').dataset.scale === '1');
+        }
       }
       await page.close();
       noProblems();

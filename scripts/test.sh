@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
-qz_install cmake make g++ libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick \
+qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick \
   clang libclang-rt-14-dev man-db groff-base chromium
 # Node.js from elsewhere brings its own npm, which Debian's package would
 # conflict with: look for the command, not the package.
@@ -24,18 +24,21 @@ bash tests/atlas/browser/run.sh build
 echo "== install into a fresh prefix"
 prefix=$(mktemp -d)
 cmake --install build --prefix "$prefix" >/dev/null
-# Both print their usage and exit with status 1.
+# zud2avuze and prodos print their usage and exit with status 1.
 usage=$("$prefix"/bin/zud2avuze --help || true)
 [ "${usage%%$'\n'*}" = "usage: zud2avuze [options]" ] || { echo "installed zud2avuze does not run"; exit 1; }
 usage=$("$prefix"/bin/prodos 2>&1 || true)
 [ "${usage%%$'\n'*}" = "usage: prodos [--do|--po] list IMAGE" ] || { echo "installed prodos does not run"; exit 1; }
-for page in zud2avuze prodos; do
+# qz-atlas prints its usage and exits with status 0.
+usage=$("$prefix"/bin/qz-atlas --help)
+[ "${usage%%$'\n'*}" = "usage: qz-atlas [options]" ] || { echo "installed qz-atlas does not run"; exit 1; }
+for page in zud2avuze prodos qz-atlas; do
   out=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1)
   echo "$out" | grep -q '^NAME' || { echo "man page $page does not render"; exit 1; }
   if echo "$out" | grep -qi 'warning'; then echo "man page $page: $out"; exit 1; fi
 done
 rm -rf "$prefix"
-echo "installed programs run and both manual pages render"
+echo "installed programs run and their manual pages render"
 
 echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BENCH=OFF >/dev/null

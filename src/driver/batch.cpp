@@ -5,37 +5,14 @@
 
 #include "bitmap/bmp_write.h"
 #include "bitmap/image.h"
-#include "tiles/shape_import.h"
-#include "map/category_read.h"
 #include "map/map_table.h"
 #include "map/placement_report.h"
 #include "map/compose.h"
 #include "map/map_data.h"
-#include "tiles/blur_filter.h"
-#include "tiles/retouch_filter.h"
 #include "tiles/shape_sheet.h"
+#include "run/render_steps.h"
 
 namespace {
-
-constexpr std::int32_t default_hour = 9;
-
-// Fills the sheet from the BMP named on the command line or from the
-// program disk.  0, or -1 after the messages.
-int load_sheet(const options& opts, shape_sheet& sheet) {
-  if (opts.use_shape_bitmap != 0) {
-    if (read_shape_bitmap(opts.shape_bitmap, sheet, sheet_tiles_across, sheet_tiles_down) < 0) {
-      std::printf("error: read shape bitmap '%s'\n", opts.shape_bitmap);
-      return -1;
-    }
-    return 0;
-  }
-  if (read_shape(opts.disk_images[0], opts.sector_order, sheet, opts.shape_type,
-                 opts.no_remake_water) < 0) {
-    std::printf("error: read shape '%s'\n", opts.disk_images[0]);
-    return -1;
-  }
-  return 0;
-}
 
 // Sizes the picture as 32 x 32 tiles of the sheet, shares the sheet's
 // colour table and allocates the zeroed pixel buffer once for the run.
@@ -69,14 +46,7 @@ int render_map(const options& opts, const shape_sheet& sheet, bitmap& picture, c
       draw_category_map(picture, sheet, maps, npcs, c, j, {opts.hour, opts.no_npcs, opts.no_change_pose});
   std::fputs(placement_lines(placement).c_str(), stdout);
 
-  if (opts.use_shape_bitmap == 0) {
-    if (opts.blur_count <= 1) {
-      blur_bitmap(picture, 0, opts.blur_count);
-    } else if (retouch_bitmap(picture, 1, 0) < 0) {
-      std::puts("error: can't retouch bitmap");
-      return -1;
-    }
-  }
+  if (colour_picture(opts, picture) < 0) return -1;
 
   char file_name[256];
   format_output_name(file_name, sizeof file_name, name, entry.floor, opts.hour, opts.use_default);
@@ -90,17 +60,9 @@ int render_map(const options& opts, const shape_sheet& sheet, bitmap& picture, c
 // Reads category `c`'s disk and renders its 16 maps.  0, or -1.
 int render_category(options& opts, const shape_sheet& sheet, bitmap& picture, map_data& maps,
                     npc_data& npcs, int c) {
-  const char* disk = opts.disk_images[static_cast<std::size_t>(c + 1)];
-  if (read_map_data(disk, maps, static_cast<std::int32_t>(map_data_bytes), opts.sector_order) < 0) {
-    std::printf("error: read map data '%s'\n", disk);
-    return -1;
-  }
-  if (read_npc_data(disk, npcs, locations_per_category, opts.sector_order) < 0) {
-    std::printf("error: read npc data '%s'\n", disk);
-    return -1;
-  }
+  if (read_category(opts, c, maps, npcs) < 0) return -1;
   if (opts.use_default != 0) {
-    opts.hour = default_hour;
+    opts.hour = default_placement_hour;
     copy_default_places(npcs);
   }
   for (int j = 0; j < maps_per_category; ++j) {

@@ -29,15 +29,16 @@ bool fits(const tile_geometry& g, unsigned long long count, std::uint32_t size) 
 
 // The sheet's geometry, or a zero one when nothing can be drawn: no
 // pixels, a tile size that is not positive, a sheet buffer without room
-// for 512 tiles, or a picture buffer smaller than 32 x 32 tiles.
-tile_geometry drawable_geometry(const bitmap& picture, const shape_sheet& sheet) {
+// for 512 tiles, or a picture buffer smaller than 32 x `rows` tiles.
+tile_geometry drawable_geometry(const bitmap& picture, const shape_sheet& sheet, int rows) {
   if (sheet.pixels == nullptr || picture.pixels == nullptr || sheet.tile_width <= 0 ||
       sheet.tile_height <= 0 || sheet.bytes_per_pixel <= 0)
     return {};
   const tile_geometry g{static_cast<std::size_t>(sheet.tile_width),
                         static_cast<std::size_t>(sheet.tile_height),
                         static_cast<std::size_t>(sheet.bytes_per_pixel)};
-  if (!fits(g, sheet_tile_count, sheet.data_size) || !fits(g, map_bytes, picture.data_size)) return {};
+  const unsigned long long cells = static_cast<unsigned long long>(map_side) * static_cast<unsigned>(rows);
+  if (!fits(g, sheet_tile_count, sheet.data_size) || !fits(g, cells, picture.data_size)) return {};
   return g;
 }
 
@@ -102,11 +103,18 @@ map_scene compose_map(std::span<const std::uint8_t, map_bytes> map,
 }
 
 void draw_tiles(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles) {
-  const tile_geometry g = drawable_geometry(picture, sheet);
+  draw_tile_rows(picture, sheet, tiles, 0, map_side);
+}
+
+void draw_tile_rows(bitmap& picture, const shape_sheet& sheet,
+                    const std::array<std::uint16_t, map_bytes>& tiles, int first_row, int row_count) {
+  if (first_row < 0 || row_count <= 0 || row_count > map_side - first_row) return;
+  const tile_geometry g = drawable_geometry(picture, sheet, row_count);
   if (g.width == 0) return;
-  for (int y = 0; y < map_side; ++y)
+  for (int y = 0; y < row_count; ++y)
     for (int x = 0; x < map_side; ++x)
-      copy_tile(picture.pixels.get(), sheet.pixels.get(), g, tiles[static_cast<std::size_t>(y * map_side + x)], x, y);
+      copy_tile(picture.pixels.get(), sheet.pixels.get(), g,
+                tiles[static_cast<std::size_t>((first_row + y) * map_side + x)], x, y);
 }
 
 map_placement draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,

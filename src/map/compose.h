@@ -44,6 +44,16 @@ map_scene compose_map(std::span<const std::uint8_t, map_bytes> map,
 void draw_tiles(bitmap& picture, const shape_sheet& sheet,
                 const std::array<std::uint16_t, map_bytes>& tiles);
 
+// Copies the `row_count` tile rows from tile row `first_row` on (cells
+// (x, first_row) to (x, first_row + row_count - 1)) into the top of
+// `picture.pixels`: a band of the whole picture, 32 cells wide and
+// row_count tiles high, laid out as draw_tiles lays out the whole.  Draws
+// nothing when the rows do not lie within the 32 of a map, the picture's
+// buffer is smaller than the band or the sheet's holds fewer than its 512
+// tiles.
+void draw_tile_rows(bitmap& picture, const shape_sheet& sheet,
+                    const std::array<std::uint16_t, map_bytes>& tiles, int first_row, int row_count);
+
 // compose_map, then draw_tiles: the whole map drawn into the picture.
 // Never fails.
 map_placement draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,

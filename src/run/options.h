@@ -1,8 +1,12 @@
-// The command line: the run's settings and their parser.
+// The command line of the two picture programs: the run's settings and one
+// table-driven parser for both.  zud2avuze takes the picture options with an
+// hour; qz-atlas takes the same picture options (every hour is in an atlas)
+// and an output folder.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
 // Category bits of category_mask, in map-table order.
 inline constexpr std::int32_t category_castle = 1;
@@ -17,6 +21,9 @@ inline constexpr int disk_image_count = 5;
 // The file names read when no disk option names an image, by slot.
 inline constexpr std::array<const char*, disk_image_count> default_disk_images = {
     "qz-program.dsk", "qz-castle.dsk", "qz-dwelling.dsk", "qz-keep.dsk", "qz-towne.dsk"};
+
+// The folder qz-atlas writes when no "-o" names one.
+inline constexpr const char* default_atlas_folder = "atlas";
 
 struct options {
   // Paths of the disk images; they point at the argument strings (or at the
@@ -34,13 +41,43 @@ struct options {
   std::int32_t no_remake_water = 0;
   const char* shape_bitmap = nullptr;
   std::int32_t use_shape_bitmap = 0;
+  const char* output_folder = default_atlas_folder;  // qz-atlas only
 };
 
-// Prints the usage text to standard output.
-void print_usage();
+// The programs that share the parser.  Each option and each usage line
+// names the programs it belongs to as a mask of these bits.
+inline constexpr unsigned program_renderer = 1;  // zud2avuze
+inline constexpr unsigned program_atlas = 2;     // qz-atlas
+
+struct program_info {
+  const char* name;   // as the usage text shows it
+  unsigned program;   // one of the bits above
+};
+inline constexpr program_info renderer_program = {"zud2avuze", program_renderer};
+inline constexpr program_info atlas_program = {"qz-atlas", program_atlas};
+
+// How parsing ended.
+enum class parse_outcome {
+  run,      // every argument was taken: the run goes on
+  help,     // "-?" or "--help" was met (nothing after it was looked at)
+  version,  // "--version" was met
+  error,    // a bad argument; its message has been printed
+};
+
+// Prints the usage text of `program` to `stream`.
+void print_usage(const program_info& program, std::FILE* stream);
 
 // Parses the null-terminated argument vector `argv` (argv[0] is the program
-// name) into `opts`, left to right; the first bad argument ends parsing.
-// 0 when the run goes on; -1 when it must end with exit status 1 (after an
-// error message or the usage text).  Nothing is opened or allocated.
+// name) into `opts`, left to right, with the options of `program`; the
+// first bad argument ends parsing after its message ("error: ...") has
+// been printed to `messages`.  Nothing is opened or allocated.
+parse_outcome parse_command_line(const program_info& program, char** argv, options& opts,
+                                 std::FILE* messages);
+
+// zud2avuze's command line: the usage text on standard output.
+void print_usage();
+
+// zud2avuze's parser: messages and the usage text on standard output.  0
+// when the run goes on; -1 when it must end with exit status 1 (after an
+// error message or the usage text).
 int parse_options(int argc, char** argv, options& opts);

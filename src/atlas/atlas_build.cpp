@@ -1,0 +1,283 @@
+#include "atlas/atlas_build.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "atlas/atlas_folder.h"
+#include "atlas/atlas_json.h"
+#include "atlas/atlas_plan.h"
+#include "atlas/page_files.h"
+#include "atlas/png_write.h"
+#include "common/file_handle.h"
+#include "map/map_table.h"
+#include "run/render_steps.h"
+
+namespace {
+
+// The signal that asked the build to stop, or 0: the one value a signal
+// handler may set, so it cannot live in the run's records.
+std::atomic<int> stop_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void on_stop_signal(int signal) { stop_signal.store(signal); }
+
+constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
+// Fast compression: the pictures are small beside the BMP files they
+// stand for, and the time goes into compressing them.
+constexpr int png_level = 1;
+constexpr unsigned max_threads = 8;
+constexpr auto progress_interval = std::chrono::milliseconds(100);
+
+// Installs the stop handler for the build and puts the old ones back.
+struct stop_handlers {
+  struct sigaction old[std::size(stop_signals)];
+  stop_handlers() {
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(stop_signals); ++i) sigaction(stop_signals[i], &action, &old[i]);
+  }
+  ~stop_handlers() {
+    for (std::size_t i = 0; i < std::size(stop_signals); ++i) sigaction(stop_signals[i], &old[i], nullptr);
+  }
+  stop_handlers(const stop_handlers&) = delete;
+  stop_handlers& operator=(const stop_handlers&) = delete;
+};
+
+// What the threads that render share.
+struct render_job {
+  const options& opts;
+  const shape_sheet& sheet;
+  const atlas_plan& plan;
+  const std::string& folder;
+  std::vector<int> order;  // pieces, the largest first
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> done{0};
+  std::atomic<bool> failed{false};
+  std::mutex lock;
+  std::string failure;  // the first failure's message
+
+  void fail(const std::string& message) {
+    const std::lock_guard<std::mutex> guard(lock);
+    if (!failed.exchange(true)) failure = message;
+  }
+  bool stopped() const { return failed.load() || stop_signal.load() != 0; }
+};
+
+// One thread's own buffers.
+struct renderer {
+  bitmap picture;
+  png_encoder encoder;
+};
+
+// Writes `data` as the file `name` of the build folder; false after
+// recording the failure.
+bool write_atlas_file(render_job& job, const std::string& name, std::span<const std::uint8_t> data) {
+  const std::string path = job.folder + "/" + name;
+  errno = 0;
+  if (write_whole_file(path.c_str(), data) == 0) return true;
+  job.fail("qz-atlas: cannot write '" + path + "': " + (errno != 0 ? std::strerror(errno) : "write failed"));
+  return false;
+}
+
+bool write_atlas_text(render_job& job, const std::string& name, const std::string& text) {
+  return write_atlas_file(job, name,
+                          std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+// Draws, colours, encodes and writes one piece.
+bool render_piece(render_job& job, renderer& r, const atlas_piece& piece) {
+  const shape_sheet& sheet = job.sheet;
+  const std::uint64_t width = std::uint64_t(sheet.tile_width) * map_side;
+  const std::uint64_t height = std::uint64_t(sheet.tile_height) * static_cast<std::uint64_t>(piece.row_count);
+  const std::uint64_t size = width * height * static_cast<std::uint64_t>(sheet.bytes_per_pixel);
+  bitmap& picture = r.picture;
+  if (picture.pixels == nullptr || picture.data_size < size) {
+    picture.pixels = allocate_zeroed<std::uint8_t>(static_cast<std::size_t>(size));
+    picture.data_size = picture.pixels ? static_cast<std::uint32_t>(size) : 0;
+    if (!picture.pixels) {
+      job.fail("qz-atlas: memory exhausted");
+      return false;
+    }
+  }
+  picture.width = static_cast<std::int32_t>(width);
+  picture.height = static_cast<std::int32_t>(height);
+  picture.bit_count = sheet.bit_count;
+  picture.palette = sheet.palette.get();
+  const map_scene& scene = job.plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)];
+  draw_tile_rows(picture, sheet, scene.tiles, piece.first_row, piece.row_count);
+  if (colour_picture(job.opts, picture) < 0) {
+    job.fail("qz-atlas: cannot colour the picture '" + piece.file + "'");
+    return false;
+  }
+  const png_source source{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), picture.bit_count,
+                          picture.pixels.get(), picture.palette};
+  const int encoded = png_encode(r.encoder, source);
+  if (encoded < 0) {
+    job.fail(encoded == -2 ? "qz-atlas: memory exhausted" : "qz-atlas: cannot encode the picture '" + piece.file + "'");
+    return false;
+  }
+  return write_atlas_file(job, piece.file, r.encoder.file);
+}
+
+// Renders pieces until none is left or the job stops.
+void render_pieces(render_job& job, renderer& r, bool show_progress) {
+  auto shown = std::chrono::steady_clock::now();
+  for (;;) {
+    if (job.stopped()) return;
+    const std::size_t i = job.next.fetch_add(1);
+    if (i >= job.order.size()) return;
+    if (!render_piece(job, r, job.plan.pieces[static_cast<std::size_t>(job.order[i])])) return;
+    const std::size_t done = job.done.fetch_add(1) + 1;
+    if (show_progress && std::chrono::steady_clock::now() - shown >= progress_interval) {
+      shown = std::chrono::steady_clock::now();
+      std::fprintf(stderr, "\rqz-atlas: %zu of %zu pictures", done, job.order.size());
+    }
+  }
+}
+
+void render_thread(render_job& job) {
+  renderer r;
+  try {
+    if (png_encoder_open(r.encoder, png_level) < 0) throw std::bad_alloc();
+    render_pieces(job, r, false);
+  } catch (const std::bad_alloc&) {
+    job.fail("qz-atlas: memory exhausted");
+  }
+}
+
+// The files beside the pictures: the marker, the page and the data.
+bool write_page_and_data(render_job& job, const std::vector<category_data>& categories, const char* generator) {
+  if (!write_atlas_text(job, atlas_marker_name, std::string(generator) + "\n")) return false;
+  for (const page_file& file : page_files()) {
+    if (!write_atlas_file(job, file.name, std::span<const std::uint8_t>(file.data, file.size))) return false;
+  }
+  const shape_sheet& sheet = job.sheet;
+  const bool retouched = job.opts.use_shape_bitmap == 0 && job.opts.blur_count >= 2;
+  const atlas_picture_format format{sheet.tile_width * map_side, sheet.tile_height * map_side, sheet.tile_width,
+                                    sheet.tile_height, retouched ? 24 : sheet.bit_count};
+  std::string json = atlas_json(job.plan, categories, job.opts, format, generator);
+  if (!write_atlas_text(job, "atlas.json", json)) return false;
+  json.pop_back();  // the line end
+  return write_atlas_text(job, "atlas-data.js", "window.QZ_ATLAS = " + json + ";\n");
+}
+
+// Renders every piece with all cores and writes the other files, into the
+// build folder.  True when all is written.
+bool write_atlas(render_job& job, const std::vector<category_data>& categories, const char* generator) {
+  const atlas_plan& plan = job.plan;
+  job.order.resize(plan.pieces.size());
+  for (std::size_t i = 0; i < job.order.size(); ++i) job.order[i] = static_cast<int>(i);
+  std::stable_sort(job.order.begin(), job.order.end(), [&](int a, int b) {
+    return plan.pieces[static_cast<std::size_t>(a)].row_count > plan.pieces[static_cast<std::size_t>(b)].row_count;
+  });
+
+  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, max_threads);
+  std::vector<std::thread> helpers;
+  for (unsigned i = 1; i < cores; ++i) {
+    try {
+      helpers.emplace_back(render_thread, std::ref(job));
+    } catch (const std::system_error&) {
+      break;  // fewer threads then
+    }
+  }
+  const bool show_progress = ::isatty(STDERR_FILENO) == 1;
+  try {
+    if (write_page_and_data(job, categories, generator)) {
+      renderer r;
+      if (png_encoder_open(r.encoder, png_level) < 0) throw std::bad_alloc();
+      render_pieces(job, r, show_progress);
+    }
+  } catch (const std::bad_alloc&) {
+    job.fail("qz-atlas: memory exhausted");
+  }
+  for (std::thread& t : helpers) t.join();
+  if (show_progress) std::fputs("\r\033[K", stderr);
+  if (job.failed.load()) std::fprintf(stderr, "%s\n", job.failure.c_str());
+  return !job.stopped();
+}
+
+// Reads the selected categories in map-table order.  0, or -1 after the
+// messages.
+int read_categories(const options& opts, std::vector<category_data>& categories) {
+  for (int c = 0; c < category_count; ++c) {
+    if ((opts.category_mask & (1 << c)) == 0) continue;
+    category_data& data = categories.emplace_back();
+    data.category = c;
+    if (read_category(opts, c, data.maps, data.npcs) < 0) return -1;
+    data.default_npcs = data.npcs;
+    copy_default_places(data.default_npcs);
+  }
+  return 0;
+}
+
+// Whether a picture of 32 x 32 tiles of the sheet fits the picture record.
+bool picture_fits(const shape_sheet& sheet) {
+  const std::uint64_t size = std::uint64_t(sheet.tile_width) * map_side * std::uint64_t(sheet.tile_height) *
+                             map_side * static_cast<std::uint64_t>(sheet.bytes_per_pixel);
+  return size <= UINT32_MAX && std::uint64_t(sheet.tile_width) * map_side <= INT32_MAX &&
+         std::uint64_t(sheet.tile_height) * map_side <= INT32_MAX;
+}
+
+// Everything after the output folder was found usable.
+int build_into(const options& opts, const char* generator, atlas_target& target, atlas_report& report) {
+  shape_sheet sheet;
+  if (load_sheet(opts, sheet) < 0) return 1;
+  if (!picture_fits(sheet)) {
+    std::puts("error: memory exhausted!");
+    return 1;
+  }
+  std::vector<category_data> categories;
+  atlas_plan plan;
+  try {
+    categories.reserve(category_count);
+    if (read_categories(opts, categories) < 0) return 1;
+    plan_atlas(categories, opts.no_npcs, opts.no_change_pose, plan);
+  } catch (const std::bad_alloc&) {
+    std::fputs("qz-atlas: memory exhausted\n", stderr);
+    return 1;
+  }
+  report.maps = static_cast<int>(plan.maps.size());
+  report.distinct_pictures = plan.distinct_pictures;
+  report.pieces = static_cast<int>(plan.pieces.size());
+
+  const stop_handlers handlers;
+  if (create_build_folder(target) < 0) return 1;
+  render_job job{opts, sheet, plan, target.build, {}, {}, {}, {}, {}, {}};
+  if (!write_atlas(job, categories, generator)) {
+    discard_build(target);
+    return 1;
+  }
+  return commit_build(target) < 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int build_atlas(const options& opts, const char* generator, atlas_report& report) {
+  report = atlas_report{};
+  stop_signal.store(0);
+  atlas_target target;
+  if (prepare_target(opts.output_folder, opts.overwrite != 0, target) < 0) return 1;
+  const int status = build_into(opts, generator, target, report);
+  if (const int signal = stop_signal.load(); signal != 0) {
+    if (status != 0) std::fprintf(stderr, "qz-atlas: stopped by signal %d; no atlas was written\n", signal);
+    std::raise(signal);  // the default action again: ends the process
+  }
+  if (status == 0 && ::isatty(STDERR_FILENO) == 1)
+    std::fprintf(stderr, "qz-atlas: wrote the atlas '%s': %d maps, %d distinct pictures, %d picture files\n",
+                 target.folder.c_str(), report.maps, report.distinct_pictures, report.pieces);
+  return status;
+}

@@ -1,0 +1,48 @@
+#include "run/render_steps.h"
+
+#include <cstdio>
+
+#include "map/category_read.h"
+#include "tiles/blur_filter.h"
+#include "tiles/retouch_filter.h"
+#include "tiles/shape_import.h"
+
+int load_sheet(const options& opts, shape_sheet& sheet) {
+  if (opts.use_shape_bitmap != 0) {
+    if (read_shape_bitmap(opts.shape_bitmap, sheet, sheet_tiles_across, sheet_tiles_down) < 0) {
+      std::printf("error: read shape bitmap '%s'\n", opts.shape_bitmap);
+      return -1;
+    }
+    return 0;
+  }
+  if (read_shape(opts.disk_images[0], opts.sector_order, sheet, opts.shape_type,
+                 opts.no_remake_water) < 0) {
+    std::printf("error: read shape '%s'\n", opts.disk_images[0]);
+    return -1;
+  }
+  return 0;
+}
+
+int read_category(const options& opts, int c, map_data& maps, npc_data& npcs) {
+  const char* disk = opts.disk_images[static_cast<std::size_t>(c + 1)];
+  if (read_map_data(disk, maps, static_cast<std::int32_t>(map_data_bytes), opts.sector_order) < 0) {
+    std::printf("error: read map data '%s'\n", disk);
+    return -1;
+  }
+  if (read_npc_data(disk, npcs, locations_per_category, opts.sector_order) < 0) {
+    std::printf("error: read npc data '%s'\n", disk);
+    return -1;
+  }
+  return 0;
+}
+
+int colour_picture(const options& opts, bitmap& picture) {
+  if (opts.use_shape_bitmap != 0) return 0;
+  if (opts.blur_count <= 1) {
+    blur_bitmap(picture, 0, opts.blur_count);
+  } else if (retouch_bitmap(picture, 1, 0) < 0) {
+    std::puts("error: can't retouch bitmap");
+    return -1;
+  }
+  return 0;
+}

@@ -1,0 +1,29 @@
+// The steps of a run that both picture programs take the same way, with
+// zud2avuze's messages (printed to standard output): loading the tile
+// graphics, reading a category disk and colouring a drawn picture.
+#pragma once
+
+#include <cstdint>
+
+#include "bitmap/image.h"
+#include "map/map_data.h"
+#include "run/options.h"
+#include "tiles/shape_sheet.h"
+
+// The hour of a run with "--default": every NPC at its default place.
+inline constexpr std::int32_t default_placement_hour = 9;
+
+// Fills the cleared sheet from the BMP named with "-s" or from the program
+// disk.  0, or -1 after the messages.
+int load_sheet(const options& opts, shape_sheet& sheet);
+
+// Reads the maps and NPC tables of category `c` from its disk image.  0,
+// or -1 after the messages.
+int read_category(const options& opts, int c, map_data& maps, npc_data& npcs);
+
+// Colours a picture drawn from the sheet as the options ask: from the
+// program disk's tiles with the blur filter (sharp, or soft with one
+// "-B"; rows not joined) or the retouch filter ("-B" twice; rows joined
+// into rings); from a BMP sheet not at all.  The picture may be any number
+// of rows high.  0, or -1 after the messages.
+int colour_picture(const options& opts, bitmap& picture);

@@ -448,9 +448,13 @@
       const item = el('li', null, button);
       (p.t.fate === 'placed' || p.t.fate === 'relocated' || p.t.fate === 'not placed' ? onMap : elsewhere).push(item);
     }
-    const list = [];
-    if (onMap.length) list.push(...onMap);
-    if (elsewhere.length) list.push(el('li', { class: 'group-title', text: 'Not on this map:' }), ...elsewhere);
+    const list = [...onMap];
+    if (elsewhere.length) {
+      // Kept shut unless it was open: the characters elsewhere are many.
+      const open = document.querySelector('#npcs details[open]') !== null;
+      list.push(el('li', null, el('details', { open },
+        el('summary', { text: elsewhere.length + ' not on this map' }), el('ul', { class: 'npcs' }, ...elsewhere))));
+    }
     if (!list.length) list.push(el('li', { class: 'muted', text: 'No characters at this location.' }));
     $('npcs').replaceChildren(...list);
     $('npc-count').textContent = '(' + onMap.length + ' on this map)';

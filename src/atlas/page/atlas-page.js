@@ -457,7 +457,8 @@
     }
     if (!list.length) list.push(el('li', { class: 'muted', text: 'No characters at this location.' }));
     $('npcs').replaceChildren(...list);
-    $('npc-count').textContent = '(' + onMap.length + ' on this map)';
+    $('npc-count').textContent = atlas.options && atlas.options.no_npcs
+      ? '(not drawn: this atlas was made with -n)' : '(' + onMap.length + ' on this map)';
     refreshPointer();
   }
 

@@ -1,7 +1,6 @@
 // Picture files for the page test: a BMP reader (the renderer's output, to
-// compare the page against), a PNG reader for the browser's screenshots and
-// a 4-bit PNG writer for the made-up atlas.  All give or take RGB pixels,
-// three bytes each, from the top row down.
+// compare the page against) and a PNG reader for the browser's screenshots.
+// Both give RGB pixels, three bytes each, from the top row down.
 'use strict';
 
 const zlib = require('zlib');
@@ -82,48 +81,4 @@ function readPng(bytes) {
   return { width, height, rgb };
 }
 
-const crcTable = Array.from({ length: 256 }, (_, n) => {
-  let c = n;
-  for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-  return c >>> 0;
-});
-
-function crc32(bytes) {
-  let c = 0xffffffff;
-  for (const b of bytes) c = crcTable[(c ^ b) & 255] ^ (c >>> 8);
-  return (c ^ 0xffffffff) >>> 0;
-}
-
-function chunk(type, data) {
-  const head = Buffer.alloc(8);
-  head.writeUInt32BE(data.length, 0);
-  head.write(type, 4, 'latin1');
-  const crc = Buffer.alloc(4);
-  crc.writeUInt32BE(crc32(Buffer.concat([head.subarray(4), data])), 0);
-  return Buffer.concat([head, data, crc]);
-}
-
-// A 4-bit indexed PNG of palette indices (one byte each, top row first) and
-// 16 [r, g, b] colours.
-function writePng4(width, height, indices, palette) {
-  const stride = Math.ceil(width / 2);
-  const raw = Buffer.alloc((stride + 1) * height);
-  for (let y = 0; y < height; y++) {
-    for (let x = 0; x < width; x++) {
-      raw[y * (stride + 1) + 1 + (x >> 1)] |= indices[y * width + x] << (x & 1 ? 0 : 4);
-    }
-  }
-  const ihdr = Buffer.alloc(13);
-  ihdr.writeUInt32BE(width, 0);
-  ihdr.writeUInt32BE(height, 4);
-  ihdr.set([4, 3, 0, 0, 0], 8);
-  return Buffer.concat([
-    Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
-    chunk('IHDR', ihdr),
-    chunk('PLTE', Buffer.from(palette.flat())),
-    chunk('IDAT', zlib.deflateSync(raw)),
-    chunk('IEND', Buffer.alloc(0)),
-  ]);
-}
-
-module.exports = { readBmp, readPng, writePng4 };
+module.exports = { readBmp, readPng };

@@ -251,6 +251,7 @@ int build_into(const options& opts, const char* generator, atlas_target& target,
     return 1;
   }
   report.maps = static_cast<int>(plan.maps.size());
+  report.distinct_views = plan.distinct_views;
   report.distinct_pictures = plan.distinct_pictures;
   report.pieces = static_cast<int>(plan.pieces.size());
 
@@ -278,6 +279,6 @@ int build_atlas(const options& opts, const char* generator, atlas_report& report
   }
   if (status == 0 && ::isatty(STDERR_FILENO) == 1)
     std::fprintf(stderr, "qz-atlas: wrote the atlas '%s': %d maps, %d distinct pictures, %d picture files\n",
-                 target.folder.c_str(), report.maps, report.distinct_pictures, report.pieces);
+                 target.folder.c_str(), report.maps, report.distinct_views, report.pieces);
   return status;
 }

@@ -14,7 +14,8 @@
 // What a run did, for its caller and the benchmark.
 struct atlas_report {
   int maps = 0;
-  int distinct_pictures = 0;  // distinct scenes over all maps and time settings
+  int distinct_views = 0;     // distinct pictures of each map, summed
+  int distinct_pictures = 0;  // distinct pictures over all maps
   int pieces = 0;             // pictures and bands rendered and stored
 };
 

@@ -135,6 +135,7 @@ void plan_atlas(const std::vector<category_data>& categories, std::int32_t no_np
         current.scenes[static_cast<std::size_t>(t)] = compose_setting(data, j, t, no_npcs, no_change_pose);
 
       const std::vector<int> firsts = distinct_settings(current);
+      plan.distinct_views += static_cast<int>(firsts.size());
       for (int t : firsts) {
         const tile_array& tiles = current.scenes[static_cast<std::size_t>(t)].tiles;
         pictures.emplace(piece_key(tiles, {0, map_side}), 0);

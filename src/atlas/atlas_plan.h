@@ -66,7 +66,8 @@ struct atlas_map {
 struct atlas_plan {
   std::vector<atlas_map> maps;      // category by category, map j 0 to 15
   std::vector<atlas_piece> pieces;  // each stored once
-  int distinct_pictures = 0;        // distinct scenes over all maps and settings
+  int distinct_views = 0;     // distinct scenes of each map, summed over the maps
+  int distinct_pictures = 0;  // distinct scenes over all maps (maps may share one)
 };
 
 // The scene of map j of a category at time setting t, as zud2avuze draws it

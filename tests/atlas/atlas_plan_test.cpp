@@ -1,0 +1,149 @@
+// The atlas's plan on the demo disk set: a base and its bands give every
+// picture exactly, with both colour filters, and each piece is kept once.
+#include "atlas/atlas_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "demo/demo_disks.h"
+#include "map/map_table.h"
+#include "run/render_steps.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct demo_set {
+  temp_dir dir;
+  options opts;
+  shape_sheet sheet;
+  std::vector<category_data> categories;
+
+  explicit demo_set(int blur_count) {
+    demo::write_demo_disks(dir.path.string(), 2);
+    for (int slot = 0; slot < disk_image_count; ++slot) paths[slot] = dir.file(default_disk_images[slot]);
+    for (int slot = 0; slot < disk_image_count; ++slot) opts.disk_images[slot] = paths[slot].c_str();
+    opts.blur_count = blur_count;
+    EXPECT_EQ(load_sheet(opts, sheet), 0);
+    for (int c = 0; c < 4; ++c) {
+      category_data& data = categories.emplace_back();
+      data.category = c;
+      EXPECT_EQ(read_category(opts, c, data.maps, data.npcs), 0);
+      data.default_npcs = data.npcs;
+      copy_default_places(data.default_npcs);
+    }
+  }
+  // The coloured pixels of tile rows first..first + count - 1 of `scene`.
+  bytes render(const map_scene& scene, int first, int count) const {
+    bitmap picture{896, 32 * count, 4, 896u * 32 * count, allocate_zeroed<std::uint8_t>(896u * 32 * count),
+                   sheet.palette.get()};
+    draw_tile_rows(picture, sheet, scene.tiles, first, count);
+    EXPECT_EQ(colour_picture(opts, picture), 0);
+    const std::size_t size = std::size_t{896} * 32 * count * (picture.bit_count == 24 ? 3 : 1);
+    return bytes(picture.pixels.get(), picture.pixels.get() + size);
+  }
+  std::array<std::string, disk_image_count> paths;
+};
+
+}  // namespace
+
+TEST(AtlasPlan, BaseWithBandsIsEveryPictureWithEitherFilter) {
+  for (const int blur : {0, 1, 2}) {
+    const demo_set demo(blur);
+    atlas_plan plan;
+    plan_atlas(demo.categories, 0, 0, plan);
+    ASSERT_EQ(plan.maps.size(), 64u);
+    std::map<int, bytes> rendered;  // by piece
+    auto piece_pixels = [&](int p) -> const bytes& {
+      const atlas_piece& piece = plan.pieces[static_cast<std::size_t>(p)];
+      auto [it, added] = rendered.emplace(p, bytes());
+      if (added) it->second = demo.render(plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)], piece.first_row, piece.row_count);
+      return it->second;
+    };
+    // Every fifth map, where the towns' people move most, at every setting.
+    for (std::size_t m = 2; m < plan.maps.size(); m += 5) {
+      for (int t = 0; t < time_settings; ++t) {
+        const atlas_view& view = plan.maps[m].views[static_cast<std::size_t>(t)];
+        bytes picture = piece_pixels(view.base);
+        const std::size_t row_bytes = picture.size() / 32;  // one tile row
+        for (int b : view.bands) {
+          const bytes& band = piece_pixels(b);
+          const atlas_piece& piece = plan.pieces[static_cast<std::size_t>(b)];
+          ASSERT_EQ(band.size(), row_bytes * static_cast<std::size_t>(piece.row_count));
+          std::memcpy(picture.data() + row_bytes * static_cast<std::size_t>(piece.first_row), band.data(), band.size());
+        }
+        EXPECT_TRUE(picture == demo.render(plan.maps[m].scenes[static_cast<std::size_t>(t)], 0, 32))
+            << plan.maps[m].stem << " at " << time_setting_name(t) << " with blur " << blur;
+      }
+    }
+  }
+}
+
+TEST(AtlasPlan, EachPieceIsKeptOnceAndOnlyChangedRowsAreBanded) {
+  const demo_set demo(0);
+  atlas_plan plan;
+  plan_atlas(demo.categories, 0, 0, plan);
+
+  std::set<std::array<std::uint16_t, map_bytes>> pictures;
+  std::set<std::vector<std::uint16_t>> pieces;
+  std::set<std::string> files;
+  for (const atlas_piece& piece : plan.pieces) {
+    const auto& tiles = plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)].tiles;
+    std::vector<std::uint16_t> key{static_cast<std::uint16_t>(piece.first_row)};
+    key.insert(key.end(), tiles.begin() + piece.first_row * 32, tiles.begin() + (piece.first_row + piece.row_count) * 32);
+    EXPECT_TRUE(pieces.insert(key).second) << piece.file << " is stored twice";
+    EXPECT_TRUE(files.insert(piece.file).second) << piece.file;
+  }
+  for (const atlas_map& m : plan.maps) {
+    for (int t = 0; t < time_settings; ++t) {
+      const map_scene& scene = m.scenes[static_cast<std::size_t>(t)];
+      pictures.insert(scene.tiles);
+      const atlas_view& view = m.views[static_cast<std::size_t>(t)];
+      const atlas_piece& base = plan.pieces[static_cast<std::size_t>(view.base)];
+      ASSERT_EQ(base.row_count, 32);
+      auto shown = plan.maps[static_cast<std::size_t>(base.map)].scenes[static_cast<std::size_t>(base.time)].tiles;
+      int next_free_row = 0;
+      for (int b : view.bands) {
+        const atlas_piece& band = plan.pieces[static_cast<std::size_t>(b)];
+        EXPECT_GE(band.first_row, next_free_row) << "bands overlap or are out of order";
+        next_free_row = band.first_row + band.row_count;
+        const auto& from = plan.maps[static_cast<std::size_t>(band.map)].scenes[static_cast<std::size_t>(band.time)].tiles;
+        for (int row = band.first_row; row < next_free_row; ++row) {
+          EXPECT_FALSE(std::equal(from.begin() + row * 32, from.begin() + row * 32 + 32, shown.begin() + row * 32))
+              << m.stem << " at " << time_setting_name(t) << ": row " << row << " is banded unchanged";
+          std::copy(from.begin() + row * 32, from.begin() + row * 32 + 32, shown.begin() + row * 32);
+        }
+      }
+      EXPECT_TRUE(shown == scene.tiles) << m.stem << " at " << time_setting_name(t);
+    }
+  }
+  EXPECT_EQ(plan.distinct_pictures, static_cast<int>(pictures.size()));
+  // Of the 1600 pictures of the demo set, 656 are distinct within their
+  // map; a few floors of the dwellings look alike.
+  EXPECT_EQ(plan.distinct_views, 656);
+  EXPECT_LT(plan.distinct_pictures, plan.distinct_views);
+}
+
+TEST(AtlasPlan, SettingsComposeAsTheRendererDoes) {
+  const demo_set demo(0);
+  const category_data& towne = demo.categories[3];
+  for (int j : {0, 3}) {
+    const map_table_entry entry = map_table[3][static_cast<std::size_t>(j)];
+    const map_scene noon = compose_setting(towne, j, 12, 0, 0);
+    const map_scene expected = compose_map(map_cells(towne.maps, j), location_cells(towne.npcs, entry.location),
+                                           entry.floor, {12, 0, 0});
+    EXPECT_TRUE(noon.tiles == expected.tiles);
+    // The default setting: every NPC at its default place, at hour 9.
+    npc_data moved = towne.npcs;
+    copy_default_places(moved);
+    const map_scene by_default = compose_setting(towne, j, default_setting, 0, 1);
+    EXPECT_TRUE(by_default.tiles == compose_map(map_cells(towne.maps, j), location_cells(moved, entry.location),
+                                                entry.floor, {9, 0, 1})
+                                        .tiles);
+  }
+  EXPECT_EQ(time_setting_name(0), "0");
+  EXPECT_EQ(time_setting_name(23), "23");
+  EXPECT_EQ(time_setting_name(default_setting), "default");
+}

@@ -1,0 +1,226 @@
+// qz-atlas run as a user runs it: its command line, and an output folder
+// that is never left half written and never lost.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "demo/demo_disks.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct demo_folder {
+  temp_dir dir;
+  demo_folder() { demo::write_demo_disks(dir.path.string(), 2); }
+  program_result atlas(std::vector<std::string> args) const {
+    return run_program(QZ_ATLAS_PATH, args, dir.path.string());
+  }
+  std::string path(const std::string& name) const { return dir.file(name); }
+  // The names in the folder that are leftovers of builds.
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path))
+      if (e.path().filename().string().find(".qz-atlas-") != std::string::npos) names.push_back(e.path().filename());
+    return names;
+  }
+};
+
+std::string text_of(const std::string& path) {
+  const bytes b = read_file(path);
+  return std::string(b.begin(), b.end());
+}
+
+// The number of a process that has ended.
+pid_t ended_process() {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// Starts qz-atlas in `cwd`, its standard error into the file `errors` and
+// its standard output thrown away; with a file size limit when
+// `max_file_bytes` is not 0 (writes beyond it then fail).
+pid_t start_atlas(const std::string& cwd, const std::vector<std::string>& args, const std::string& errors,
+                  rlim_t max_file_bytes = 0) {
+  std::vector<std::string> strings{QZ_ATLAS_PATH};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open("/dev/null", O_RDWR), 1);
+    dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    if (chdir(cwd.c_str()) != 0) _exit(127);
+    if (max_file_bytes != 0) {
+      const rlimit limit{max_file_bytes, max_file_bytes};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int wait_for(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+}  // namespace
+
+TEST(AtlasRun, CommandLine) {
+  const demo_folder demo;
+  const program_result help = demo.atlas({"-T", "--help", "-x"});
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_EQ(help.output.rfind("usage: qz-atlas [options]\noption:\n", 0), 0u);
+  EXPECT_NE(help.output.find("        -o|--output DIR         write the atlas into folder DIR\n"
+                             "                                'atlas' if not specified\n"),
+            std::string::npos);
+  EXPECT_EQ(help.output.find("--hour"), std::string::npos);
+  EXPECT_EQ(help.errors, "");
+
+  const program_result version = demo.atlas({"--version"});
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_EQ(version.output, "qz-atlas 1.0\n");
+
+  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"-h", "5"}, "error: unknown option '-h'\n"},
+           {{"--default"}, "error: unknown option '--default'\n"},
+           {{"-C", "-o"}, "error: no output folder name\n"},
+           {{"atlas"}, "error: illegal parameter 'atlas'\n"}}) {
+    const program_result r = demo.atlas(args);
+    EXPECT_EQ(r.exit_status, 2) << message;
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(r.errors, message + help.output);
+  }
+  EXPECT_FALSE(fs::exists(demo.path("atlas")));
+}
+
+TEST(AtlasRun, ReplacesOnlyItsOwnAtlasAndOnlyWhenAsked) {
+  const demo_folder demo;
+  // A file and a folder that are not atlases are left as they are.
+  write_file(demo.path("notes"), bytes{'k', 'e', 'e', 'p'});
+  fs::create_directory(demo.path("photos"));
+  write_file(demo.path("photos/.qz-atlas-like"), bytes{1});
+  for (const char* name : {"notes", "photos"}) {
+    const program_result r = demo.atlas({"-o", name, "--overwrite"});
+    EXPECT_EQ(r.exit_status, 1) << name;
+    EXPECT_NE(r.errors.find("is not an atlas"), std::string::npos) << r.errors;
+  }
+  EXPECT_EQ(text_of(demo.path("notes")), "keep");
+  EXPECT_EQ(fs::directory_iterator(demo.path("photos"))->path().filename(), ".qz-atlas-like");
+
+  ASSERT_EQ(demo.atlas({"-T", "-o", "towns/"}).exit_status, 0);
+  const std::string json = text_of(demo.path("towns/atlas.json"));
+  EXPECT_TRUE(fs::exists(demo.path("towns/.qz-atlas")));
+  EXPECT_TRUE(fs::exists(demo.path("towns/index.html")));
+  write_file(demo.path("towns/mine.txt"), bytes{1});
+
+  const program_result refused = demo.atlas({"-K", "-o", "towns"});
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_EQ(refused.errors, "qz-atlas: 'towns' holds an atlas already; give --overwrite to replace it\n");
+  EXPECT_EQ(text_of(demo.path("towns/atlas.json")), json);
+
+  const program_result replaced = demo.atlas({"-K", "-o", "towns", "--overwrite"});
+  EXPECT_EQ(replaced.exit_status, 0) << replaced.errors;
+  EXPECT_EQ(replaced.errors, "");
+  EXPECT_NE(text_of(demo.path("towns/atlas.json")), json);
+  EXPECT_FALSE(fs::exists(demo.path("towns/mine.txt")));  // the old atlas went as a whole
+  EXPECT_TRUE(demo.leftovers().empty());
+}
+
+TEST(AtlasRun, FailuresLeaveNoHalfAtlasAndLoseNothing) {
+  const demo_folder demo;
+  ASSERT_EQ(demo.atlas({"-D"}).exit_status, 0);
+  const std::string json = text_of(demo.path("atlas/atlas.json"));
+
+  // A missing disk: zud2avuze's lines, on standard error.
+  fs::rename(demo.path("qz-keep.dsk"), demo.path("keep.dsk"));
+  const program_result missing = demo.atlas({"--overwrite"});
+  EXPECT_EQ(missing.exit_status, 1);
+  EXPECT_EQ(missing.output, "");
+  EXPECT_EQ(missing.errors, "error: open 'qz-keep.dsk'\nerror: read map data 'qz-keep.dsk'\n");
+  const program_result renderer = run_program(ZUD2AVUZE_PATH, {"-K"}, demo.dir.path.string());
+  EXPECT_EQ(renderer.output, missing.errors);
+
+  // A damaged program disk.
+  write_file(demo.path("short.dsk"), bytes(1000, 0));
+  const program_result damaged = demo.atlas({"-d1", "short.dsk", "-d4", "keep.dsk", "--overwrite"});
+  EXPECT_EQ(damaged.exit_status, 1);
+  EXPECT_EQ(damaged.errors, run_program(ZUD2AVUZE_PATH, {"-d1", "short.dsk"}, demo.dir.path.string()).output);
+
+  // No room for the files: a write fails after some are written.
+  const temp_dir logs;
+  const int limited =
+      wait_for(start_atlas(demo.dir.path.string(), {"-d4", "keep.dsk", "--overwrite"}, logs.file("err"), 65536));
+  EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == 1);
+  EXPECT_NE(text_of(logs.file("err")).find("': File too large\n"), std::string::npos) << text_of(logs.file("err"));
+
+  // Folders that cannot be made.
+  const program_result no_parent = demo.atlas({"-d4", "keep.dsk", "-o", "missing/atlas"});
+  EXPECT_EQ(no_parent.exit_status, 1);
+  EXPECT_EQ(no_parent.errors.rfind("qz-atlas: cannot create the folder 'missing/.atlas.qz-atlas-new.", 0), 0u)
+      << no_parent.errors;
+  const program_result in_a_file = demo.atlas({"-d4", "keep.dsk", "-o", "short.dsk/atlas"});
+  EXPECT_EQ(in_a_file.exit_status, 1);
+  EXPECT_EQ(in_a_file.errors, "qz-atlas: cannot use 'short.dsk/atlas': Not a directory\n");
+
+  EXPECT_EQ(text_of(demo.path("atlas/atlas.json")), json);
+  EXPECT_TRUE(demo.leftovers().empty());
+}
+
+TEST(AtlasRun, InterruptedBuildsKeepTheOldAtlasAndAreCleanedUp) {
+  const demo_folder demo;
+  ASSERT_EQ(demo.atlas({"-C"}).exit_status, 0);
+  const std::string json = text_of(demo.path("atlas/atlas.json"));
+
+  // Stopped by a signal while it works, and killed outright: the earlier
+  // atlas stays whole either way.
+  for (const int signal : {SIGINT, SIGKILL}) {
+    const pid_t pid = start_atlas(demo.dir.path.string(), {"-B", "-B", "--overwrite"}, "/dev/null");
+    const std::string build = demo.path(".atlas.qz-atlas-new." + std::to_string(pid));
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(build + "/img") && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    kill(pid, signal);
+    const int status = wait_for(pid);
+    if (!WIFSIGNALED(status)) {
+      // It finished first: then it is a whole new atlas.
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      GTEST_SKIP() << "the build finished before it could be stopped";
+    }
+    EXPECT_EQ(WTERMSIG(status), signal);
+    EXPECT_EQ(text_of(demo.path("atlas/atlas.json")), json);
+    EXPECT_EQ(fs::exists(build), signal == SIGKILL);  // a handled signal cleans up
+  }
+
+  // Leftovers of builds whose process has ended are removed; an atlas one
+  // of them had moved aside is put back first.  A running build's stay.
+  const std::string ended = std::to_string(ended_process());
+  fs::rename(demo.path("atlas"), demo.path(".atlas.qz-atlas-old." + ended));
+  fs::create_directory(demo.path(".atlas.qz-atlas-new.12" + ended));  // its own leftover
+  const std::string running = demo.path(".atlas.qz-atlas-new." + std::to_string(getpid()));
+  fs::create_directory(running);
+  const program_result r = demo.atlas({"-C"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.errors,
+            "qz-atlas: put back the atlas 'atlas' that an interrupted build had moved aside\n"
+            "qz-atlas: 'atlas' holds an atlas already; give --overwrite to replace it\n");
+  EXPECT_EQ(text_of(demo.path("atlas/atlas.json")), json);
+  EXPECT_EQ(demo.leftovers(), std::vector<std::string>{fs::path(running).filename()});
+}

@@ -6,7 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
 qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick \
-  clang libclang-rt-14-dev man-db groff-base
+  clang libclang-rt-14-dev man-db groff-base chromium
+# Node.js from elsewhere brings its own npm, which Debian's package would
+# conflict with: look for the command, not the package.
+command -v npm >/dev/null || qz_install npm
 
 jobs=$(nproc)
 
@@ -14,6 +17,9 @@ echo "== build and test (release)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
+
+echo "== the atlas page in headless Chromium"
+bash tests/atlas/browser/run.sh build
 
 echo "== install into a fresh prefix"
 prefix=$(mktemp -d)

@@ -12,10 +12,19 @@
 // "--do" reads the image with its sectors where the file stores them, "--po"
 // (the default) through the DOS 3.3 sector table; either may stand anywhere
 // before IMAGE, and the last one wins.
+//
+// The listing and the extracted bytes go to the data stream handed in;
+// every message, the disk reader's included, is printed with the C stdout,
+// which the program points at standard error (main.cpp).  A data stream
+// that cannot be written fails the run with "error: write standard output".
 #pragma once
+
+#include <cstdio>
 
 #include "disk/prodos.h"
 
-// Runs the tool on an argument vector (argv[0] the program name).  Returns
-// the exit status: 0 on success, 1 after a usage text or any failure.
-int prodos_tool_main(int argc, char** argv);
+// Runs the tool on an argument vector (argv[0] the program name), writing
+// its data to `data` (null: standard output was closed) and flushing it.
+// Returns the exit status: 0 on success, 1 after a usage text or any
+// failure.
+int prodos_tool_main(int argc, char** argv, std::FILE* data);

@@ -17,6 +17,7 @@ program_result run_program(const std::string& program, const std::vector<std::st
   temp_dir io;
   const std::string in_path = io.file("stdin");
   const std::string out_path = io.file("stdout");
+  const std::string err_path = io.file("stderr");
   write_file(in_path, bytes(input.begin(), input.end()));
 
   std::vector<std::string> strings{program};
@@ -33,6 +34,7 @@ program_result run_program(const std::string& program, const std::vector<std::st
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in_path.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   std::filesystem::current_path(cwd);
   pid_t pid = 0;
   extern char** environ;
@@ -47,5 +49,7 @@ program_result run_program(const std::string& program, const std::vector<std::st
   result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   const bytes out = read_file(out_path);
   result.output.assign(out.begin(), out.end());
+  const bytes err = read_file(err_path);
+  result.errors.assign(err.begin(), err.end());
   return result;
 }

@@ -146,11 +146,13 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
       std::printf("can't get dir block $%04X\n", block);
       return nullptr;
     }
-    prodos_dir_block* node = new (std::nothrow) prodos_dir_block();
-    if (node == nullptr) {
+    std::unique_ptr<prodos_dir_block> made(new (std::nothrow) prodos_dir_block());
+    if (made != nullptr) made->entries = allocate_zeroed<prodos_entry>(prodos_entries_per_block);
+    if (made == nullptr || made->entries == nullptr) {
       std::puts("memory exhaust!");
       return nullptr;
     }
+    prodos_dir_block* node = made.release();
     if (last == nullptr) {
       list.reset(node);
     } else {
@@ -162,11 +164,6 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
     node->prev_block = get_le16(c);
     node->next_block = get_le16(c);
     node->entry_count = prodos_entries_per_block;
-    node->entries = allocate_zeroed<prodos_entry>(prodos_entries_per_block);
-    if (node->entries == nullptr) {
-      std::puts("memory exhaust!");
-      return nullptr;
-    }
     for (int i = 0; i < prodos_entries_per_block; ++i) {
       prodos_entry& entry = node->entries[static_cast<std::size_t>(i)];
       const bool header = node == list.get() && i == 0;

@@ -2,6 +2,7 @@
 // tracks 31 to 34, taken sector by sector out of the image's bytes.
 #include "map/category_read.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -30,9 +31,10 @@ const std::uint8_t* sector_at(std::span<const std::uint8_t> image, const char* n
 }
 
 // Places the first `size` bytes of a map sector (16 rows of 16 cells) at
-// `destination`, a row of the map being 32 cells.
+// `destination`, row after row, a row of the map being 32 cells.
 void place_quarter(const std::uint8_t* sector, std::size_t size, std::uint8_t* destination) {
-  for (std::size_t i = 0; i < size; ++i) destination[32 * (i / 16) + i % 16] = sector[i];
+  for (std::size_t at = 0; at < size; at += 16)
+    std::memcpy(destination + 2 * at, sector + at, std::min<std::size_t>(16, size - at));
 }
 
 // Fills bytes 512..767 of a location block from its E sector.

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -150,10 +151,13 @@ struct prodos_dir_walk {
 int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
                 std::int32_t sector_order);
 
-// Reads the whole image file at `path` into the volume and opens it as
-// above, the path standing for the image in the messages.  -1 also after
-// "open error '%s'", "seek error '%s' (SEEK_END)" or "(SEEK_SET)", "memory
-// exhaust!" or "read error '%s'".  The file is closed on every path.
+// Reads the whole image file at `path` into `image`, `size` bytes.  0, or
+// -1 after "open error '%s'", "seek error '%s' (SEEK_END)" or "(SEEK_SET)",
+// "memory exhaust!" or "read error '%s'".  The file is closed on every path.
+int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size);
+
+// Reads the image file at `path` as above into the volume and opens it,
+// the path standing for the image in the messages.
 int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order);
 
 // Releases everything the volume owns and clears the record.  Safe on a

@@ -1,5 +1,5 @@
-// Opening a ProDOS volume from an image file: the file is read whole into
-// the volume and handed to the reader as bytes in memory.
+// Opening a ProDOS volume from an image file: the file is read whole and
+// handed to the reader as bytes in memory, which the volume then keeps.
 #include <climits>
 #include <cstdio>
 #include <utility>
@@ -8,11 +8,8 @@
 #include "disk/prodos.h"
 #include "disk/sector_order.h"
 
-int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order) {
-  volume = prodos_volume{};
-  volume.sector_order = sector_order;
-  volume.translation = &sector_translation;
-
+int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size) {
+  size = 0;
   unique_file file = open_file(path, "rb");
   if (!file) {
     std::printf("open error '%s'\n", path);
@@ -22,8 +19,8 @@ int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_ord
     std::printf("seek error '%s' (SEEK_END)\n", path);
     return -1;
   }
-  const long size = std::ftell(file.get());
-  if (size < 0) {
+  const long end = std::ftell(file.get());
+  if (end < 0) {
     std::printf("seek error '%s' (SEEK_END)\n", path);
     return -1;
   }
@@ -33,12 +30,12 @@ int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_ord
   }
   // The image is held whole; one larger than the reader can count is more
   // than it can hold.
-  if (size > INT32_MAX) {
+  if (end > INT32_MAX) {
     std::puts("memory exhaust!");
     return -1;
   }
-  const std::size_t wanted = static_cast<std::size_t>(size);
-  byte_buffer image = allocate_zeroed<std::uint8_t>(wanted);
+  const std::size_t wanted = static_cast<std::size_t>(end);
+  image = allocate_zeroed<std::uint8_t>(wanted);
   if (image == nullptr) {
     std::puts("memory exhaust!");
     return -1;
@@ -47,9 +44,18 @@ int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_ord
     std::printf("read error '%s'\n", path);
     return -1;
   }
-  file.reset();
+  size = wanted;
+  return 0;
+}
 
-  const int result = prodos_open(volume, std::span<const std::uint8_t>(image.get(), wanted), path, sector_order);
+int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order) {
+  volume = prodos_volume{};
+  volume.sector_order = sector_order;
+  volume.translation = &sector_translation;
+  byte_buffer image;
+  std::size_t size = 0;
+  if (prodos_read_image_file(path, image, size) < 0) return -1;
+  const int result = prodos_open(volume, std::span<const std::uint8_t>(image.get(), size), path, sector_order);
   // The volume's view of the image stays on these bytes: moving the owner
   // does not move them.
   volume.image_file = std::move(image);

@@ -1,5 +1,4 @@
 // The whole program run as a user runs it, on disk images built by code.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -249,15 +248,8 @@ TEST(Run, WriteFailuresEndTheRunWithStatusOne) {
   EXPECT_TRUE(disks.bmp_files() == std::set<std::string>{first});
 
   // Standard output on a full disk: the failure is told on standard error.
-  const std::string dir = disks.dir.path.string();
   const program_result console = run_in_child([&] {
-    ::dup2(1, 2);
-    const int full = ::open("/dev/full", O_WRONLY);
-    ::dup2(full, 1);
-    if (::chdir(dir.c_str()) != 0) return 126;
-    char* argv[] = {const_cast<char*>(ZUD2AVUZE_PATH), const_cast<char*>("-T"), nullptr};
-    ::execv(argv[0], argv);
-    return 127;
+    return ::chdir(disks.dir.path.c_str()) == 0 ? exec_with_output(ZUD2AVUZE_PATH, {"-T"}, "/dev/full") : 126;
   });
   EXPECT_EQ(console.exit_status, 1);
   EXPECT_EQ(console.output, "error: write standard output\n");

@@ -1,5 +1,6 @@
 #include "support/child_process.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,4 +43,18 @@ program_result run_in_child(const std::function<int()>& body,
   ::waitpid(pid, &status, 0);
   result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+int exec_with_output(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& out_path) {
+  ::dup2(1, 2);
+  const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out < 0 || ::dup2(out, 1) < 0) return 127;
+  std::vector<std::string> strings{program};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  ::execv(argv[0], argv.data());
+  return 127;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "support/run_program.h"
 
@@ -16,3 +18,10 @@
 // exec, so `body` may also run a built program.
 program_result run_in_child(const std::function<int()>& body,
                             std::optional<std::uint64_t> file_size_limit = {});
+
+// For a body of run_in_child: points standard error where standard output
+// goes (the capture), standard output at the file `out_path` (created),
+// and runs `program` with `args` in place of the child.  127 when that
+// fails.
+int exec_with_output(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& out_path);

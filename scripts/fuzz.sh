@@ -24,13 +24,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
-qz_install cmake make clang libclang-rt-14-dev llvm-14
+qz_install cmake make clang libclang-rt-14-dev
 
 targets_all=(options bitmap prodos category)
 mode=${1:-regress}
 build=build-fuzz
 coverage_flags=()
 if [ "$mode" = coverage ]; then
+  qz_install llvm-14  # llvm-profdata-14, llvm-cov-14
   build=build-coverage
   coverage_flags=(-DQZ_COVERAGE=ON)
 fi

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "common/file_handle.h"
-#include "support/capture.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -159,8 +158,6 @@ TEST(BmpWrite, HeaderAndPaletteWriteFailuresAreReported) {
   EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "error: write_bitmap() - can't write bitmap header\n");
-  EXPECT_EQ(write_palette(full.get(), nullptr, 0), -1);
-  EXPECT_EQ(write_palette(full.get(), nullptr, 257), -1);
   header.bit_count = 2;
   EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
 }
@@ -200,18 +197,6 @@ TEST(BmpWrite, FailuresInTheRowsAndAtTheCloseAreReported) {
       },
       size4 - 1);
   EXPECT_EQ(at_close.exit_status, 2);
-}
-
-TEST(BmpWrite, AFullDiskIsAFailedWrite) {
-  temp_dir dir;
-  const std::string path = dir.file("full.bmp");
-  std::filesystem::create_symlink("/dev/full", path);
-  if (!std::filesystem::exists(path)) GTEST_SKIP() << "no /dev/full";
-  for (std::int32_t bits : {1, 8, 32}) {
-    const bitmap picture = make_picture(40, 30, bits);
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(write_bitmap_file(path.c_str(), picture, 1), -1); }),
-              "error: write bitmap '" + path + "'\n");
-  }
 }
 
 TEST(BmpWrite, OverwriteQuestionTakesOneCharacterAtATime) {

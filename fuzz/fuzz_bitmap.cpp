@@ -1,11 +1,23 @@
-// The BMP reader and the shape-sheet loader on arbitrary files.
+// The BMP reader and the shape-sheet loader on arbitrary files, read from
+// memory streams.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 #include "bitmap/bmp_read.h"
-#include "tiles/shape_import.h"
 #include "fuzz_support.h"
+#include "tiles/shape_import.h"
+
+namespace {
+
+// A stream reading `size` bytes at `data`; null for no bytes, which a
+// memory stream cannot hold.
+std::FILE* memory_stream(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return nullptr;
+  return ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   silence_stdout();
@@ -13,16 +25,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const char* path = write_scratch(data, size, "bmp");
-  if (path == nullptr) return 0;
-  if (std::FILE* f = std::fopen(path, "rb")) {
+  if (std::FILE* f = memory_stream(data, size)) {
     bitmap_header header;
     palette_buffer palette;
     byte_buffer pixels;
     read_bitmap(f, header, palette, pixels);
     std::fclose(f);
   }
-  shape_sheet sheet;
-  read_shape_bitmap(path, sheet, 16, 32);
+  if (std::FILE* f = memory_stream(data, size)) {
+    shape_sheet sheet;
+    read_shape_bitmap(f, "fuzz", sheet, 16, 32);
+    std::fclose(f);
+  }
   return 0;
 }

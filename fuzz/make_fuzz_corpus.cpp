@@ -2,6 +2,8 @@
 // with the project's own disk and BMP writers: command lines, BMP files of
 // every bit count, ProDOS volumes with every kind of file, and category
 // disks with maps and characters, in both sector orders.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 
 #include "bitmap/bmp_build.h"
 #include "common/file_handle.h"
+#include "map/category_read.h"
 #include "map/category_write.h"
 #include "disk/prodos_write.h"
 
@@ -44,6 +47,7 @@ void option_seeds(const fs::path& dir) {
       {"--default", "--shape-type-mirror-room", "--no-remake-water", "-h", "010"},
       {"-?"},
       {"-h", "-7"},
+      {"-C", "-s"},
   };
   for (std::size_t i = 0; i < lists.size(); ++i) save(dir, "args" + std::to_string(i), text_args(lists[i]));
 }
@@ -58,6 +62,13 @@ void bitmap_seeds(const fs::path& dir) {
     save(dir, "bmp" + std::to_string(s.width) + "x" + std::to_string(s.height) + "_" + std::to_string(s.bits),
          bmp_file_of(bmp_pattern(s.width, s.height, s.bits)));
   }
+  // A header that promises a picture of 200 MB, and no rows: more than the
+  // fuzzing runs let an allocation take.
+  bmp_picture huge;
+  huge.width = 8192;
+  huge.height = 8192;
+  huge.bit_count = 24;
+  save(dir, "bmp_huge_header", bmp_header_bytes_of(bmp_header_for(huge)));
 }
 
 bytes pattern(std::size_t size, unsigned seed) {
@@ -66,7 +77,26 @@ bytes pattern(std::size_t size, unsigned seed) {
   return data;
 }
 
-void prodos_seeds(const fs::path& dir) {
+void set_entry_byte(prodos_builder& b, const prodos_entry_place& place, std::size_t at, std::uint8_t value) {
+  b.blocks[prodos_entry_offset(place) + at] = value;
+}
+
+void set_key_pointer(prodos_builder& b, const prodos_entry_place& place, std::uint16_t block) {
+  set_le16(b.blocks, prodos_entry_offset(place) + 17, block);
+}
+
+// Sets entry `i` of the index or master index block `block` (low byte at i,
+// high byte at 256 + i).
+void set_index_entry(prodos_builder& b, std::uint16_t block, int i, std::uint16_t value) {
+  std::span<std::uint8_t, 512> index = prodos_block(b, block);
+  index[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
+  index[static_cast<std::size_t>(256 + i)] = static_cast<std::uint8_t>(value >> 8);
+}
+
+// A volume with files of every storage type, nested subdirectories, a
+// directory of several blocks, sparse saplings and trees, empty files and
+// entries of the storage types the reader leaves alone.
+prodos_builder full_volume() {
   prodos_builder b = prodos_format("SEEDS");
   prodos_add_file(b, "SHAPES", pattern(16384, 1));
   prodos_add_file(b, "SMALL", pattern(100, 2));
@@ -78,13 +108,115 @@ void prodos_seeds(const fs::path& dir) {
   sparse[0] = 1;
   sparse[199999] = 2;
   prodos_add_file(b, "DIR/TREE", sparse);
-  for (int order : {1, 2}) save(dir, "volume_order" + std::to_string(order), prodos_image(b, order));
+  bytes holes = pattern(6000, 4);
+  std::fill(holes.begin() + 1024, holes.begin() + 3072, 0);
+  prodos_add_file(b, "HOLES", holes);
+  prodos_file_options forced;
+  forced.storage_type = 3;
+  prodos_add_file(b, "SMALLTREE", pattern(900, 5), forced);
+  prodos_file_options long_eof;
+  long_eof.has_eof = true;
+  long_eof.eof = 0x2FFFF;
+  prodos_add_file(b, "LONGEOF", pattern(300, 6), long_eof);
+  for (int i = 0; i < 14; ++i) prodos_add_file(b, "DIR/F" + std::to_string(i), pattern(10, 7));  // DIR takes a second block
+  for (int type : {4, 5, 6, 12, 14, 15}) {
+    std::array<std::uint8_t, 39> raw{static_cast<std::uint8_t>(type << 4 | 1), 'X'};
+    raw[17] = 9;
+    raw[21] = 20;
+    prodos_add_raw_entry(b, "", raw);
+  }
+  return b;
+}
 
-  // A directory whose next pointer leads back to itself.
-  prodos_builder loop = prodos_format("LOOP");
-  prodos_add_file(loop, "A", pattern(600, 4));
-  set_le16(loop.blocks, 512 * 2 + 2, 2);
-  save(dir, "loop", prodos_image(loop, 1));
+// A tree file of 140000 bytes whose only data block is its first: a master
+// index, one index block and one data block.
+bytes sparse_tree() {
+  bytes data(140000, 0);
+  data[0] = 1;
+  return data;
+}
+
+void prodos_seeds(const fs::path& dir) {
+  const prodos_builder whole = full_volume();
+  for (int order : {1, 2}) save(dir, "volume_order" + std::to_string(order), prodos_image(whole, order));
+  const bytes image = prodos_image(whole, 1);
+  save(dir, "cut_in_directory", bytes(image.begin(), image.begin() + 2900));
+  save(dir, "cut_in_files", bytes(image.begin(), image.begin() + 40000));
+  save(dir, "cut_odd", bytes(image.begin(), image.begin() + 70001));
+  save(dir, "empty", bytes{});
+
+  // Each damage the reader must survive, alone on a copy of the volume.
+  struct damage {
+    const char* name;
+    void (*apply)(prodos_builder&);
+  };
+  static const damage damages[] = {
+      {"dir_next_loop", [](prodos_builder& b) { set_le16(b.blocks, 512 * 2 + 2, 2); }},
+      {"dir_next_back", [](prodos_builder& b) { set_le16(b.blocks, 512 * 4 + 2, 3); }},
+      {"dir_next_outside", [](prodos_builder& b) { set_le16(b.blocks, 512 * 3 + 2, 0x4000); }},
+      {"bit_map_outside", [](prodos_builder& b) { set_le16(b.blocks, 512 * 2 + 4 + 35, 300); }},
+      {"subdir_outside", [](prodos_builder& b) { set_key_pointer(b, b.dirs["DIR"].entry, 0x0200); }},
+      {"subdir_to_volume", [](prodos_builder& b) { set_key_pointer(b, b.dirs["DIR/SUB"].entry, 2); }},
+      {"subdir_to_itself", [](prodos_builder& b) {
+         const prodos_entry_place sub = b.dirs["DIR/SUB"].entry;
+         set_key_pointer(b, sub, b.dirs["DIR"].blocks[0]);
+       }},
+      {"seedling_outside", [](prodos_builder& b) {
+         set_key_pointer(b, prodos_add_file(b, "S", bytes(10, 1)), 0xFFFF);
+       }},
+      {"sapling_index_outside", [](prodos_builder& b) {
+         set_key_pointer(b, prodos_add_file(b, "S", bytes(2000, 1)), 0x0301);
+       }},
+      {"sapling_block_outside", [](prodos_builder& b) {
+         set_index_entry(b, prodos_add_file(b, "S", bytes(2000, 1)).key_pointer, 1, 0x2000);
+       }},
+      {"tree_master_outside", [](prodos_builder& b) {
+         set_key_pointer(b, prodos_add_file(b, "S", sparse_tree()), 0x0302);
+       }},
+      {"tree_index_outside", [](prodos_builder& b) {
+         set_index_entry(b, prodos_add_file(b, "S", sparse_tree()).key_pointer, 1, 0x4000);
+       }},
+      {"key_pointer_zero", [](prodos_builder& b) {
+         for (const char* name : {"A", "B", "C"}) {
+           const prodos_entry_place place = prodos_add_file(b, name, bytes(600, 1));
+           set_entry_byte(b, place, 0, static_cast<std::uint8_t>((name[0] - 'A' + 1) << 4 | 1));
+           set_key_pointer(b, place, 0);
+         }
+       }},
+      {"seedling_too_long", [](prodos_builder& b) {
+         set_entry_byte(b, prodos_add_file(b, "S", bytes(100, 1)), 22, 0x03);  // eof 0x364
+       }},
+      {"sapling_too_long", [](prodos_builder& b) {
+         set_entry_byte(b, prodos_add_file(b, "S", bytes(2000, 1)), 23, 0x03);  // eof past 128 KiB
+       }},
+      {"name_length_zero", [](prodos_builder& b) { set_entry_byte(b, b.dirs["DIR"].entry, 0, 0xD0); }},
+      {"volume_name_odd", [](prodos_builder& b) { b.blocks[512 * 2 + 4] = 0xF0; }},
+      {"index_shared", [](prodos_builder& b) {
+         // A tree whose master index names its index block four times, and a
+         // copy of its entry: blocks shared by files and within a file.
+         const prodos_entry_place tree = prodos_add_file(b, "T", sparse_tree());
+         const std::span<std::uint8_t, 512> master = prodos_block(b, tree.key_pointer);
+         const auto first = static_cast<std::uint16_t>(master[0] | master[256] << 8);
+         for (int i = 1; i < 4; ++i) set_index_entry(b, tree.key_pointer, i, first);
+         std::array<std::uint8_t, 39> entry{};
+         std::copy_n(b.blocks.begin() + static_cast<long>(prodos_entry_offset(tree)), 39, entry.begin());
+         prodos_add_raw_entry(b, "DIR/SUB", entry);
+       }},
+      {"index_is_directory", [](prodos_builder& b) {
+         set_key_pointer(b, prodos_add_file(b, "S", bytes(2000, 1)), 2);
+       }},
+  };
+  for (const damage& d : damages) {
+    prodos_builder b = full_volume();
+    d.apply(b);
+    for (int order : {1, 2}) save(dir, std::string(d.name) + "_order" + std::to_string(order), prodos_image(b, order));
+  }
+
+  // Subdirectories nested deeper than the reader follows.
+  prodos_builder deep = prodos_format("DEEP");
+  std::string path = "D";
+  for (int level = 0; level < 66; ++level, path += "/D") prodos_add_dir(deep, path);
+  save(dir, "nested_too_deep", prodos_image(deep, 1));
 }
 
 void category_seeds(const fs::path& dir) {
@@ -110,7 +242,19 @@ void category_seeds(const fs::path& dir) {
       block.default_hour(k) = 9;
     }
   }
-  for (int order : {1, 2}) save(dir, "category_order" + std::to_string(order), make_category_disk(maps, npcs, order));
+  // The category target takes the image from track 30 on.
+  for (int order : {1, 2}) {
+    const bytes disk = make_category_disk(maps, npcs, order);
+    save(dir, "category_order" + std::to_string(order), bytes(disk.begin() + npc_area_offset, disk.end()));
+  }
+  const bytes disk = make_category_disk(maps, npcs, 2);
+  save(dir, "cut_in_maps", bytes(disk.begin() + npc_area_offset, disk.begin() + map_area_offset + 5000));
+  save(dir, "cut_in_npcs", bytes(disk.begin() + npc_area_offset, disk.begin() + npc_area_offset + 1000));
+  // The third last byte sets the counts of the target's extra reads: past
+  // what the buffers take.
+  bytes counts(disk.begin() + npc_area_offset, disk.end());
+  counts[counts.size() - 3] = 0xFF;
+  save(dir, "counts_too_large", counts);
 }
 
 }  // namespace

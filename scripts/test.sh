@@ -24,10 +24,11 @@ bash tests/atlas/browser/run.sh build
 echo "== install into a fresh prefix"
 prefix=$(mktemp -d)
 cmake --install build --prefix "$prefix" >/dev/null
-# zud2avuze and prodos print their usage and exit with status 1.
+# zud2avuze prints its usage and exits with status 1; prodos --help prints
+# its usage on standard output with status 0.
 usage=$("$prefix"/bin/zud2avuze --help || true)
 [ "${usage%%$'\n'*}" = "usage: zud2avuze [options]" ] || { echo "installed zud2avuze does not run"; exit 1; }
-usage=$("$prefix"/bin/prodos 2>&1 || true)
+usage=$("$prefix"/bin/prodos --help 2>/dev/null) || { echo "installed prodos --help failed"; exit 1; }
 [ "${usage%%$'\n'*}" = "usage: prodos [--do|--po] list IMAGE" ] || { echo "installed prodos does not run"; exit 1; }
 # qz-atlas prints its usage and exits with status 0.
 usage=$("$prefix"/bin/qz-atlas --help)

@@ -34,9 +34,13 @@ std::size_t pack_4bit(const std::uint8_t* row, std::uint32_t count, std::uint8_t
   return n;
 }
 
+bool write_all(std::FILE* stream, const std::uint8_t* data, std::size_t size) {
+  return std::fwrite(data, 1, size, stream) == size;
+}
+
 // Writes one row of 1 or 4 bits: packed through a small local buffer, so a
-// row of any width takes no heap memory.
-void write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t width,
+// row of any width takes no heap memory.  False when a write failed.
+bool write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t width,
                       std::uint16_t bit_count) {
   constexpr std::uint32_t chunk_pixels = 8192;  // a multiple of 8
   std::array<std::uint8_t, chunk_pixels / 2> out;
@@ -44,8 +48,9 @@ void write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t 
     const std::uint32_t count = std::min(chunk_pixels, width - x);
     const std::size_t n = bit_count == 1 ? pack_1bit(row + x, count, out.data())
                                          : pack_4bit(row + x, count, out.data());
-    std::fwrite(out.data(), 1, n, stream);
+    if (!write_all(stream, out.data(), n)) return false;
   }
+  return true;
 }
 
 // Whether the picture's buffer holds every pixel its size and bit count
@@ -140,12 +145,10 @@ int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint
   static constexpr std::uint8_t zeros[4] = {};
   for (std::uint32_t r = header.height; r-- > 0;) {
     const std::uint8_t* row = pixels + r * row_bytes;
-    if (header.bit_count == 1 || header.bit_count == 4) {
-      write_packed_row(stream, row, width, header.bit_count);
-    } else {
-      std::fwrite(row, 1, row_bytes, stream);
-    }
-    if (padding > 0) std::fwrite(zeros, 1, padding, stream);
+    const bool written = header.bit_count == 1 || header.bit_count == 4
+                             ? write_packed_row(stream, row, width, header.bit_count)
+                             : write_all(stream, row, row_bytes);
+    if (!written || !write_all(stream, zeros, padding)) return -1;
   }
   return 0;
 }
@@ -178,7 +181,10 @@ int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t over
     std::printf("error: open '%s'\n", path);
     return -1;
   }
-  if (write_bitmap(stream.get(), header, picture.palette, picture.pixels.get()) < 0) {
+  // The stream's buffer takes the rows; a full disk may show only when it
+  // is flushed at the close, which is checked like every write.
+  if (write_bitmap(stream.get(), header, picture.palette, picture.pixels.get()) < 0 ||
+      close_written(stream) < 0) {
     std::printf("error: write bitmap '%s'\n", path);
     return -1;
   }

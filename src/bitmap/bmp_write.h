@@ -23,8 +23,8 @@ int write_palette(std::FILE* stream, const std::uint32_t* palette, int count);
 // Writes a whole BMP to `stream`: header, colour table (all-zero entries
 // when `palette` is null), then the rows of `pixels` bottom row first.
 // 0, or -1 after a message when the header or the colour table cannot be
-// written (or silently for an unsupported bit count).  Errors while writing
-// the rows are not detected.
+// written; -1 without a message for an unsupported bit count and when a
+// row cannot be written.  The stream is neither flushed nor closed.
 int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint32_t* palette,
                  const std::uint8_t* pixels);
 
@@ -36,5 +36,7 @@ int ask_yes_no(const char* question);
 
 // Writes `picture` to the file `path`.  Unless `overwrite` is non-zero, an
 // existing file is replaced only after the user answered yes.  0 when the
-// file was written, -1 otherwise (a refused overwrite included).
+// file was written, flushed and closed; -1 otherwise (a refused overwrite
+// included).  A file that failed while being written stays as far as it
+// got, after "error: write bitmap '<path>'".
 int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t overwrite);

@@ -1,10 +1,10 @@
-// A read-only ProDOS volume reader for disk image files.
+// A read-only ProDOS volume reader for disk images.
 //
-// prodos_open loads the whole image into memory, reads the volume directory
-// (key block 2) and every subdirectory into a tree of directory lists,
-// copies the first block of the volume bit map and maps the data blocks of
-// every file as pointers into the image.  Lookups and file reads then work
-// on memory only.  Nothing is ever written back.
+// prodos_open takes a whole image, from a file or from bytes in memory,
+// reads the volume directory (key block 2) and every subdirectory into a
+// tree of directory lists, copies the first block of the volume bit map and
+// maps the data blocks of every file as pointers into the image.  Lookups
+// and file reads then work on memory only.  Nothing is ever written back.
 //
 // Block b is 512 bytes: logical positions 2 * (b % 8) and 2 * (b % 8) + 1
 // of track b / 8, each half taken from the image as the volume's sector
@@ -15,6 +15,7 @@
 
 #include <array>
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -123,8 +124,10 @@ struct prodos_volume {
   const std::array<int, 16>* translation = nullptr; // by sector order
   std::array<std::uint8_t, prodos_block_bytes> bit_map{};
   std::int32_t sector_order = 0;
-  std::int32_t image_size = 0;
-  byte_buffer image;  // the whole image file
+  // The whole image: the bytes of `image_file`, or the caller's bytes for a
+  // volume opened from memory.  At most INT32_MAX bytes.
+  std::span<const std::uint8_t> image;
+  byte_buffer image_file;  // the image file's bytes, for a volume opened from a path
   // Bytes of block maps allocated so far.  Past prodos_map_limit the maps
   // count as exhausted memory, so that a damaged directory whose many
   // entries share one big tree cannot claim all the machine's memory.
@@ -140,10 +143,21 @@ struct prodos_dir_walk {
   std::bitset<65536> visited;
 };
 
-// Opens the image at `path` in `sector_order` (1 or 2).  0 when the catalog
-// was read (even when the bit map or some file maps failed), -1 otherwise.
-// The file is closed on every path; whatever was built stays in `volume`
-// for prodos_close.
+// Opens the image `image` in `sector_order` (1 or 2); `name` stands for it
+// in the messages.  0 when the catalog was read (even when the bit map or
+// some file maps failed), -1 otherwise; whatever was built stays in
+// `volume` for prodos_close.  The volume reads the caller's bytes where
+// they are: they must stay unchanged until prodos_close.
+int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
+                std::int32_t sector_order);
+
+// Reads the whole image file at `path` into `image`, `size` bytes.  0, or
+// -1 after "open error '%s'", "seek error '%s' (SEEK_END)" or "(SEEK_SET)",
+// "memory exhaust!" or "read error '%s'".  The file is closed on every path.
+int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size);
+
+// Reads the image file at `path` as above into the volume and opens it,
+// the path standing for the image in the messages.
 int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order);
 
 // Releases everything the volume owns and clears the record.  Safe on a

@@ -72,13 +72,18 @@ int map_file(const prodos_volume& volume, prodos_entry& entry) {
 }
 
 // A cleared array of `count` maps, charged to the volume's map budget;
-// null when memory (or the budget) is exhausted.
+// null after "memory exhaust!" when memory (or the budget) is exhausted.
 template <class T>
 std::unique_ptr<T[]> allocate_maps(const prodos_volume& volume, std::size_t count) {
   const std::size_t size = count * sizeof(T);
-  if (size > prodos_map_limit - std::min(volume.map_bytes, prodos_map_limit)) return nullptr;
-  std::unique_ptr<T[]> maps = allocate_zeroed<T>(count);
-  if (maps != nullptr) volume.map_bytes += size;
+  std::unique_ptr<T[]> maps;
+  if (size <= prodos_map_limit - std::min(volume.map_bytes, prodos_map_limit))
+    maps = allocate_zeroed<T>(count);
+  if (maps == nullptr) {
+    std::puts("memory exhaust!");
+    return nullptr;
+  }
+  volume.map_bytes += size;
   return maps;
 }
 
@@ -89,10 +94,7 @@ int prodos_map_index(const prodos_volume& volume, std::uint16_t block,
   slot.reset();
   if (block == 0) return 0;
   slot = allocate_maps<prodos_block_ref>(volume, 256);
-  if (slot == nullptr) {
-    std::puts("memory exhaust!");
-    return -2;
-  }
+  if (slot == nullptr) return -2;
   std::array<std::uint8_t, prodos_block_bytes> index{};
   if (read_index_block(volume, block, slot, index) < 0) return -1;
   int count = 0;
@@ -111,10 +113,7 @@ int prodos_map_master_index(const prodos_volume& volume, std::uint16_t block,
   slot.reset();
   if (block == 0) return 0;
   slot = allocate_maps<prodos_index_ref>(volume, 128);
-  if (slot == nullptr) {
-    std::puts("memory exhaust!");
-    return -2;
-  }
+  if (slot == nullptr) return -2;
   std::array<std::uint8_t, prodos_block_bytes> master{};
   if (read_index_block(volume, block, slot, master) < 0) return -1;
   int count = 0;

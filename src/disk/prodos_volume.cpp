@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "common/byte_order.h"
-#include "common/file_handle.h"
 #include "disk/prodos.h"
 #include "disk/sector_order.h"
 
@@ -26,11 +25,11 @@ std::int64_t half_start(const prodos_volume& volume, std::uint16_t block, int ha
 // does not end within the image.
 const std::uint8_t* legal_half(const prodos_volume& volume, std::uint16_t block, int half) {
   const std::int64_t start = half_start(volume, block, half);
-  if (volume.image == nullptr || start + sector_bytes > volume.image_size) {
+  if (start + sector_bytes > std::ssize(volume.image)) {
     std::printf("illegal block no $%04X\n", block);
     return nullptr;
   }
-  return volume.image.get() + start;
+  return volume.image.data() + start;
 }
 
 prodos_date_time take_date_time(const std::uint8_t* d) {
@@ -147,11 +146,13 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
       std::printf("can't get dir block $%04X\n", block);
       return nullptr;
     }
-    prodos_dir_block* node = new (std::nothrow) prodos_dir_block();
-    if (node == nullptr) {
+    std::unique_ptr<prodos_dir_block> made(new (std::nothrow) prodos_dir_block());
+    if (made != nullptr) made->entries = allocate_zeroed<prodos_entry>(prodos_entries_per_block);
+    if (made == nullptr || made->entries == nullptr) {
       std::puts("memory exhaust!");
       return nullptr;
     }
+    prodos_dir_block* node = made.release();
     if (last == nullptr) {
       list.reset(node);
     } else {
@@ -163,11 +164,6 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
     node->prev_block = get_le16(c);
     node->next_block = get_le16(c);
     node->entry_count = prodos_entries_per_block;
-    node->entries = allocate_zeroed<prodos_entry>(prodos_entries_per_block);
-    if (node->entries == nullptr) {
-      std::puts("memory exhaust!");
-      return nullptr;
-    }
     for (int i = 0; i < prodos_entries_per_block; ++i) {
       prodos_entry& entry = node->entries[static_cast<std::size_t>(i)];
       const bool header = node == list.get() && i == 0;
@@ -190,56 +186,25 @@ int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order) {
   return 0;
 }
 
-int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order) {
+int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
+                std::int32_t sector_order) {
   volume = prodos_volume{};
   volume.sector_order = sector_order;
   volume.translation = &sector_translation;
-
-  unique_file file = open_file(path, "rb");
-  if (!file) {
-    std::printf("open error '%s'\n", path);
-    return -1;
-  }
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-    std::printf("seek error '%s' (SEEK_END)\n", path);
-    return -1;
-  }
-  const long size = std::ftell(file.get());
-  if (size < 0) {
-    std::printf("seek error '%s' (SEEK_END)\n", path);
-    return -1;
-  }
-  if (std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    std::printf("seek error '%s' (SEEK_SET)\n", path);
-    return -1;
-  }
-  // The image is held whole; one larger than the size field can count is
-  // more than this reader can hold.
-  if (size > INT32_MAX) {
+  // Block numbers and offsets are reckoned in 32 bits.
+  if (image.size() > INT32_MAX) {
     std::puts("memory exhaust!");
     return -1;
   }
-  volume.image_size = static_cast<std::int32_t>(size);
-  volume.image = allocate_zeroed<std::uint8_t>(static_cast<std::size_t>(size));
-  if (volume.image == nullptr) {
-    std::puts("memory exhaust!");
-    return -1;
-  }
-  const std::size_t wanted = static_cast<std::size_t>(size);
-  if (std::fread(volume.image.get(), 1, wanted, file.get()) != wanted) {
-    std::printf("read error '%s'\n", path);
-    return -1;
-  }
-  file.reset();
-
+  volume.image = image;
   if (prodos_read_catalog(volume, sector_order) < 0) {
-    std::printf("can't get catalog '%s'\n", path);
+    std::printf("can't get catalog '%s'\n", name);
     return -1;
   }
   const prodos_entry& header = volume.root->entries[0];
   if (prodos_read_block(volume, header.bit_map_pointer, volume.bit_map) < 0)
-    std::printf("can't get bit map '%s'\n", path);
-  if (prodos_map_files(volume, volume.root.get()) < 0) std::printf("can't get block no '%s'\n", path);
+    std::printf("can't get bit map '%s'\n", name);
+  if (prodos_map_files(volume, volume.root.get()) < 0) std::printf("can't get block no '%s'\n", name);
   return 0;
 }
 

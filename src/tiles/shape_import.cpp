@@ -13,19 +13,24 @@ int read_shape_bitmap(const char* path, shape_sheet& sheet, std::int32_t tiles_a
     std::printf("error: open '%s'\n", path);
     return -1;
   }
+  return read_shape_bitmap(stream.get(), path, sheet, tiles_across, tiles_down);
+}
+
+int read_shape_bitmap(std::FILE* stream, const char* name, shape_sheet& sheet,
+                      std::int32_t tiles_across, std::int32_t tiles_down) {
   // The buffers go straight into the sheet, whose owner frees them on
   // every path, also when the reading fails half way.
   bitmap_header header;
-  const int result = read_bitmap(stream.get(), header, sheet.palette, sheet.pixels);
+  const int result = read_bitmap(stream, header, sheet.palette, sheet.pixels);
   if (sheet.pixels != nullptr) {
     // The reader allocates width x height pixels, bounded to 32 bits.
-    sheet.data_size = header.width * header.height * static_cast<std::uint32_t>(bytes_per_pixel_of(header.bit_count));
+    sheet.data_size = header.width * header.height *
+                      static_cast<std::uint32_t>(bytes_per_pixel_of(header.bit_count));
   }
   if (result < 0) {
-    std::printf("error: read '%s'\n", path);
+    std::printf("error: read '%s'\n", name);
     return -1;
   }
-  stream.reset();
 
   // The reader refuses widths and heights beyond the signed 32-bit range,
   // so every quotient fits the sheet's fields.  A tile count that is not

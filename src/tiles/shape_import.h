@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "tiles/shape_sheet.h"
 
@@ -12,3 +13,8 @@
 // sheet for its owner to free, also after a failure.
 int read_shape_bitmap(const char* path, shape_sheet& sheet, std::int32_t tiles_across,
                       std::int32_t tiles_down);
+
+// The same from `stream`, open for reading at the start of the BMP; `name`
+// stands for it in the messages.  The stream stays open.
+int read_shape_bitmap(std::FILE* stream, const char* name, shape_sheet& sheet,
+                      std::int32_t tiles_across, std::int32_t tiles_down);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/file_handle.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -157,10 +158,45 @@ TEST(BmpWrite, HeaderAndPaletteWriteFailuresAreReported) {
   EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "error: write_bitmap() - can't write bitmap header\n");
-  EXPECT_EQ(write_palette(full.get(), nullptr, 0), -1);
-  EXPECT_EQ(write_palette(full.get(), nullptr, 257), -1);
   header.bit_count = 2;
   EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
+}
+
+// A file that cannot be written whole fails with the write line wherever
+// the failure shows: at the first byte, in the rows, or only when the
+// stream's buffer is flushed at the close.  Each write runs in a child whose
+// files are capped at `limit` bytes; what was written stays.
+TEST(BmpWrite, FailuresInTheRowsAndAtTheCloseAreReported) {
+  temp_dir dir;
+  const std::string path = dir.file("x.bmp");
+  struct limit_case {
+    std::int32_t bits;
+    std::uint64_t limit;
+  };
+  const std::uint64_t size4 = 458870, size24 = 2752566;
+  for (const limit_case c : {limit_case{4, 0}, {4, 200001}, {4, size4 - 1}, {4, size4}, {24, 7},
+                             {24, 1500000}, {24, size24 - 1}, {24, size24}}) {
+    const bitmap picture = make_picture(896, 1024, c.bits);
+    const std::uint64_t size = c.bits == 4 ? size4 : size24;
+    const program_result r = run_in_child([&] { return -write_bitmap_file(path.c_str(), picture, 1); }, c.limit);
+    const bool whole = c.limit >= size;
+    EXPECT_EQ(r.exit_status, whole ? 0 : 1) << c.bits << "/" << c.limit;
+    EXPECT_EQ(r.output, whole ? "" : "error: write bitmap '" + path + "'\n") << c.bits << "/" << c.limit;
+    EXPECT_EQ(std::filesystem::file_size(path), std::min(c.limit, size)) << c.bits << "/" << c.limit;
+  }
+  // One short of the whole file, every write into the stream's buffer
+  // succeeds: the failure shows only at the close.
+  const bitmap picture = make_picture(896, 1024, 4);
+  const program_result at_close = run_in_child(
+      [&] {
+        bitmap_header header;
+        create_bitmap_header(header, 896, 1024, 4);
+        unique_file stream = open_file(path.c_str(), "wb");
+        if (write_bitmap(stream.get(), header, nullptr, picture.pixels.get()) != 0) return 1;
+        return close_written(stream) == 0 ? 0 : 2;
+      },
+      size4 - 1);
+  EXPECT_EQ(at_close.exit_status, 2);
 }
 
 TEST(BmpWrite, OverwriteQuestionTakesOneCharacterAtATime) {

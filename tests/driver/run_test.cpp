@@ -1,5 +1,6 @@
 // The whole program run as a user runs it, on disk images built by code.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -11,6 +12,7 @@
 #include "run/options.h"
 #include "map/category_write.h"
 #include "disk/prodos_write.h"
+#include "support/child_process.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -230,6 +232,28 @@ TEST(Run, DecliningAnOverwriteEndsTheRun) {
   EXPECT_EQ(yes.exit_status, 0) << yes.output;
   EXPECT_EQ(read_file(existing).size(), 458870u);
   EXPECT_EQ(disks.bmp_files().size(), 16u);
+}
+
+// A full disk ends the run like any other failed write; so does a console
+// that cannot take the run's messages.
+TEST(Run, WriteFailuresEndTheRunWithStatusOne) {
+  disk_set disks;
+  const std::string first = "qz.Castle_Avelmor.B1F.12.bmp";
+  std::filesystem::create_symlink("/dev/full", disks.dir.file(first));
+  if (!std::filesystem::exists(disks.dir.file(first))) GTEST_SKIP() << "no /dev/full";
+  const program_result r = disks.run({"-C", "-n", "--overwrite"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.output, "[Castle_Avelmor]\nerror: write bitmap '" + first + "'\nerror: write bitmap file '" +
+                          first + "'\n");
+  EXPECT_TRUE(disks.bmp_files() == std::set<std::string>{first});
+
+  // Standard output on a full disk: the failure is told on standard error.
+  const program_result console = run_in_child([&] {
+    return ::chdir(disks.dir.path.c_str()) == 0 ? exec_with_output(ZUD2AVUZE_PATH, {"-T"}, "/dev/full") : 126;
+  });
+  EXPECT_EQ(console.exit_status, 1);
+  EXPECT_EQ(console.output, "error: write standard output\n");
+  EXPECT_EQ(disks.bmp_files().size(), 17u);
 }
 
 TEST(Run, DefaultPlacesIgnoreTheHour) {

@@ -1,6 +1,8 @@
 // The raw reads of the map and NPC areas of a category disk.
 #include "map/category_read.h"
 
+#include <unistd.h>
+
 #include <tuple>
 
 #include "disk/sector_order.h"
@@ -59,25 +61,54 @@ TEST(RawReads, SmallBuffersAndZeroCountsReadNothing) {
   EXPECT_EQ(std::make_tuple(small, npcs), std::make_tuple(bytes(1023, 0xAA), bytes(768 * 8 - 1, 0xAA)));
 }
 
+// Lengths around every sector boundary of the two areas; among them the
+// 31-track image of 126976 bytes, which holds the NPCs but not the maps.
+// Read from a file or from memory, an image gives the same bytes and the
+// same messages, each under its own name.
 TEST(RawReads, TruncatedImagesFailWithTheReadMessage) {
-  // Lengths around every sector boundary of the two areas; among them the
-  // 31-track image of 126976 bytes, which holds the NPCs but not the maps.
+  const bytes whole = noise(0x231 * 256);
   for (std::size_t sector = 0x1E0; sector <= 0x230; ++sector)
     for (std::size_t length : {256 * sector - 1, 256 * sector, 256 * sector + 1}) {
-      image_file file(noise(length));
-      const std::string line = "error: read '" + file.path + "'\n";
+      const std::span<const std::uint8_t> image(whole.data(), length);
+      image_file file(bytes(image.begin(), image.end()));
       const bool maps_whole = length >= disk_image_bytes, npcs_whole = length >= npc_area + 4096;
       for (int order : {1, 2}) {
-        map_data maps{};
-        npc_data npcs{};
+        map_data maps{}, maps_in_memory{};
+        npc_data npcs{}, npcs_in_memory{};
+        const std::string& path = file.path;
         EXPECT_EQ(stdout_of([&] {
-                    EXPECT_EQ(read_map_data(file.path.c_str(), maps, 16384, order), maps_whole ? 0 : -1);
-                    EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, 8, order), npcs_whole ? 0 : -1);
+                    EXPECT_EQ(read_map_data(path.c_str(), maps, 16384, order), maps_whole ? 0 : -1);
+                    EXPECT_EQ(read_npc_data(path.c_str(), npcs, 8, order), npcs_whole ? 0 : -1);
                   }),
-                  (maps_whole ? "" : line) + (npcs_whole ? "" : line))
+                  (maps_whole ? "" : "error: read '" + path + "'\n") + (npcs_whole ? "" : "error: read '" + path + "'\n"))
             << length;
+        EXPECT_EQ(stdout_of([&] {
+                    EXPECT_EQ(read_map_data(image, "M", maps_in_memory, 16384, order), maps_whole ? 0 : -1);
+                    EXPECT_EQ(read_npc_data(image, "M", npcs_in_memory, 8, order), npcs_whole ? 0 : -1);
+                  }),
+                  std::string(maps_whole ? "" : "error: read 'M'\n") + (npcs_whole ? "" : "error: read 'M'\n"));
+        EXPECT_TRUE(maps == maps_in_memory && npcs == npcs_in_memory) << length;
       }
     }
+}
+
+// A pipe cannot seek: a read that would seek fails there, one with nothing
+// to read in the translated order does not.
+TEST(RawReads, APipeFailsAtTheSeek) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string path = "/proc/self/fd/" + std::to_string(fds[0]);
+  map_data maps{};
+  npc_data npcs{};
+  EXPECT_EQ(stdout_of([&] {
+              EXPECT_EQ(read_map_data(path.c_str(), maps, 16384, 2), -1);
+              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 8, 1), -1);
+              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 0, 1), -1);
+              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 0, 2), 0);
+            }),
+            "error: seek '" + path + "'\nerror: seek '" + path + "'\nerror: seek '" + path + "'\n");
+  ::close(fds[0]);
+  ::close(fds[1]);
 }
 
 }  // namespace

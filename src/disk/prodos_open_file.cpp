@@ -1,0 +1,63 @@
+// Opening a ProDOS volume from an image file: the file is read whole and
+// handed to the reader as bytes in memory, which the volume then keeps.
+#include <climits>
+#include <cstdio>
+#include <utility>
+
+#include "common/file_handle.h"
+#include "disk/prodos.h"
+#include "disk/sector_order.h"
+
+int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size) {
+  size = 0;
+  unique_file file = open_file(path, "rb");
+  if (!file) {
+    std::printf("open error '%s'\n", path);
+    return -1;
+  }
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+    std::printf("seek error '%s' (SEEK_END)\n", path);
+    return -1;
+  }
+  const long end = std::ftell(file.get());
+  if (end < 0) {
+    std::printf("seek error '%s' (SEEK_END)\n", path);
+    return -1;
+  }
+  if (std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    std::printf("seek error '%s' (SEEK_SET)\n", path);
+    return -1;
+  }
+  // The image is held whole; one larger than the reader can count is more
+  // than it can hold.
+  if (end > INT32_MAX) {
+    std::puts("memory exhaust!");
+    return -1;
+  }
+  const std::size_t wanted = static_cast<std::size_t>(end);
+  image = allocate_zeroed<std::uint8_t>(wanted);
+  if (image == nullptr) {
+    std::puts("memory exhaust!");
+    return -1;
+  }
+  if (std::fread(image.get(), 1, wanted, file.get()) != wanted) {
+    std::printf("read error '%s'\n", path);
+    return -1;
+  }
+  size = wanted;
+  return 0;
+}
+
+int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order) {
+  volume = prodos_volume{};
+  volume.sector_order = sector_order;
+  volume.translation = &sector_translation;
+  byte_buffer image;
+  std::size_t size = 0;
+  if (prodos_read_image_file(path, image, size) < 0) return -1;
+  const int result = prodos_open(volume, std::span<const std::uint8_t>(image.get(), size), path, sector_order);
+  // The volume's view of the image stays on these bytes: moving the owner
+  // does not move them.
+  volume.image_file = std::move(image);
+  return result;
+}

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bitmap/external_codec.h"
 #include "bitmap/read_capture.h"
 #include "demo/demo_disks.h"
 #include "map/category_read.h"
@@ -76,6 +77,50 @@ TEST(SheetExport, MapsDrawnFromTheSheetShowItsTilesAndTheDefaultColours) {
         }
       }
   }
+}
+
+// What the README promises: Pillow reads the sheet with its colours, and a
+// sheet edited with ImageMagick and saved with "-compress none" as BMP3
+// (here with six colours more than the eleven the demo tiles use, so that
+// ImageMagick writes 8 bits a pixel, which it would compress by default)
+// is taken by -s and drawn as edited.
+TEST(SheetExport, OtherToolsReadTheSheetAndEditsOfItAreTaken) {
+  exported e;
+  ASSERT_EQ(e.run(QZ_ATLAS_PATH, {"--export-sheet", "tiles.bmp"}).exit_status, 0);
+  const read_capture sheet = e.picture("tiles.bmp");
+  rgb_picture colours = rgb_of(448, 1024, 4, sheet.palette.get(), sheet.pixels.get());
+  if (pillow_available()) {
+    rgb_picture seen;
+    ASSERT_TRUE(pillow_decode(e.dir.file("tiles.bmp"), seen));
+    EXPECT_TRUE(seen.rgb == colours.rgb);
+  }
+  if (!imagemagick_available()) GTEST_SKIP() << "no ImageMagick";
+  // Tiles 4 to 9 (grass, meadow, ... of the demo) each painted a colour of
+  // its own: tile t red 0x10 * t, green 0x34, blue 0x56.
+  for (int t = 4; t <= 9; ++t)
+    for (int y = 0; y < tile_height; ++y)
+      for (int x = t * tile_width; x < (t + 1) * tile_width; ++x) {
+        std::uint8_t* p = &colours.rgb[static_cast<std::size_t>(3 * (y * sheet_width + x))];
+        p[0] = static_cast<std::uint8_t>(0x10 * t), p[1] = 0x34, p[2] = 0x56;
+      }
+  ASSERT_TRUE(imagemagick_encode(e.dir.file("edited.bmp"), colours, {"-type", "Palette", "-compress", "none"}));
+  const read_capture edited = e.picture("edited.bmp");
+  EXPECT_EQ(edited.header.bit_count, 8);
+  const program_result drawn = e.run(ZUD2AVUZE_PATH, {"-T", "-n", "-s", e.dir.file("edited.bmp")}, "edited");
+  ASSERT_EQ(drawn.exit_status, 0) << drawn.output;
+  map_data maps{};
+  ASSERT_EQ(read_map_data(e.dir.file(default_disk_images[4]).c_str(), maps, map_data_bytes, 2), 0);
+  const read_capture map = e.picture("edited/qz.Starfall.1F.12.bmp");
+  const rgb_picture shown = rgb_of(map_width, 1024, 8, map.palette.get(), map.pixels.get());
+  int painted = 0;
+  for (int cell = 0; cell < 1024; ++cell) {
+    const int tile = maps[static_cast<std::size_t>(cell)];
+    if (tile < 4 || tile > 9) continue;
+    const std::size_t at = static_cast<std::size_t>(3 * ((cell / 32 * tile_height) * map_width + cell % 32 * tile_width));
+    EXPECT_EQ(std::make_tuple(shown.rgb[at], shown.rgb[at + 1], shown.rgb[at + 2]), std::make_tuple(0x10 * tile, 0x34, 0x56));
+    ++painted;
+  }
+  EXPECT_GT(painted, 0);
 }
 
 TEST(SheetExport, AnExistingFileIsReplacedOnlyWhenAsked) {

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
@@ -65,6 +66,7 @@ struct stop_handlers {
 struct render_job {
   const options& opts;
   const shape_sheet& sheet;
+  const retouch_palette& colours;
   const atlas_plan& plan;
   const std::string& folder;
   std::vector<int> order;  // pieces, the largest first
@@ -122,8 +124,10 @@ bool render_piece(render_job& job, renderer& r, const atlas_piece& piece) {
   picture.bit_count = sheet.bit_count;
   picture.palette = sheet.palette.get();
   const map_scene& scene = job.plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)];
-  draw_tile_rows(picture, sheet, scene.tiles, piece.first_row, piece.row_count);
-  if (colour_picture(job.opts, picture) < 0) {
+  // Only the even rows of the tiles when a filter colours the picture
+  // from them.
+  draw_tile_rows(picture, sheet, scene.tiles, piece.first_row, piece.row_count, job.opts.use_shape_bitmap == 0 ? 1 : 0);
+  if (colour_picture(job.opts, picture, job.colours) < 0) {
     job.fail("qz-atlas: cannot colour the picture '" + piece.file + "'");
     return false;
   }
@@ -259,9 +263,13 @@ int build_into(const options& opts, const char* generator, atlas_target& target,
   report.distinct_pictures = plan.distinct_pictures;
   report.pieces = static_cast<int>(plan.pieces.size());
 
+  // The retouch filter's colours, the same for every piece: built once.
+  auto colours = std::make_unique<retouch_palette>();
+  if (uses_retouch(opts)) build_retouch_palette(*colours);
+
   const stop_handlers handlers;
   if (create_build_folder(target) < 0) return 1;
-  render_job job{opts, sheet, plan, target.build, {}, {}, {}, {}, {}, {}};
+  render_job job{opts, sheet, *colours, plan, target.build, {}, {}, {}, {}, {}, {}};
   if (!write_atlas(job, categories, generator)) {
     discard_build(target);
     return 1;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "atlas/atlas_build.h"
+#include "atlas/sheet_export.h"
 #include "run/options.h"
 
 namespace {
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   // standard error, unbuffered to keep the order of the lines.
   if (::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (opts.sheet_file != nullptr) return export_sheet(opts);
   atlas_report report;
   return build_atlas(opts, generator, report);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -9,6 +10,8 @@
 #include "common/file_handle.h"
 
 namespace {
+
+constexpr std::size_t stream_buffer_bytes = std::size_t{1} << 20;
 
 // Packs a row of one-byte pixels into 1-bit bytes, leftmost pixel in the
 // most significant bit.
@@ -25,13 +28,18 @@ std::size_t pack_1bit(const std::uint8_t* row, std::uint32_t count, std::uint8_t
 }
 
 // Packs a row of one-byte pixels into 4-bit bytes, left pixel in the high
-// nibble; an odd last pixel fills the high nibble alone.
-std::size_t pack_4bit(const std::uint8_t* row, std::uint32_t count, std::uint8_t* out) {
-  std::size_t n = 0;
-  std::uint32_t x = 0;
-  for (; x + 1 < count; x += 2) out[n++] = static_cast<std::uint8_t>((row[x] << 4) | (row[x + 1] & 0x0F));
-  if (x < count) out[n++] = static_cast<std::uint8_t>(row[x] << 4);
-  return n;
+// nibble; an odd last pixel fills the high nibble alone.  The pairs are
+// read as little-endian 16-bit words, a loop the compiler vectorizes.
+__attribute__((target_clones("avx2", "default"))) std::size_t pack_4bit(const std::uint8_t* __restrict row, std::uint32_t count, std::uint8_t* __restrict out) {
+  const std::size_t pairs = count / 2;
+  for (std::size_t i = 0; i < pairs; ++i) {
+    std::uint16_t pair;
+    std::memcpy(&pair, row + 2 * i, 2);
+    if constexpr (std::endian::native == std::endian::big) pair = static_cast<std::uint16_t>(pair >> 8 | pair << 8);
+    out[i] = static_cast<std::uint8_t>(((pair & 0x0F) << 4) | ((pair >> 8) & 0x0F));
+  }
+  if (count % 2 != 0) out[pairs] = static_cast<std::uint8_t>(row[count - 1] << 4);
+  return pairs + count % 2;
 }
 
 bool write_all(std::FILE* stream, const std::uint8_t* data, std::size_t size) {
@@ -176,11 +184,16 @@ int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t over
     std::printf("'%s' already exists\n", path);
     if (ask_yes_no("overwrite ?") == 0) return -1;
   }
+  // The stream writes through a buffer of the writer's own, on the stack
+  // for the length of this call: a 4-bit map picture goes out in one write
+  // call, a 24-bit one in three, instead of one call every 4 KiB.
+  std::array<char, stream_buffer_bytes> buffer;
   unique_file stream = open_file(path, "wb");
   if (stream == nullptr) {
     std::printf("error: open '%s'\n", path);
     return -1;
   }
+  std::setvbuf(stream.get(), buffer.data(), _IOFBF, buffer.size());
   // The stream's buffer takes the rows; a full disk may show only when it
   // is flushed at the close, which is checked like every write.
   if (write_bitmap(stream.get(), header, picture.palette, picture.pixels.get()) < 0 ||

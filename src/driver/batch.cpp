@@ -33,24 +33,35 @@ int set_up_picture(const shape_sheet& sheet, bitmap& picture) {
   return 0;
 }
 
+// The run's buffers, one of each for the whole run, released on every
+// path out.
+struct run_buffers {
+  shape_sheet sheet;
+  bitmap picture;
+  map_data maps{};
+  npc_data npcs{};
+  retouch_palette colours;  // the retouch filter's colours, built once
+};
+
 // Draws, colours, names and writes map `j` of category `c`.  0, or -1
 // after the messages.
-int render_map(const options& opts, const shape_sheet& sheet, bitmap& picture, const map_data& maps,
-               const npc_data& npcs, int c, int j) {
+int render_map(const options& opts, run_buffers& run, int c, int j) {
   const map_table_entry entry = map_table[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
   const char* name =
       location_names[static_cast<std::size_t>(c * locations_per_category + entry.location)];
   std::printf("[%s]\n", name);
 
-  const map_placement placement =
-      draw_category_map(picture, sheet, maps, npcs, c, j, {opts.hour, opts.no_npcs, opts.no_change_pose});
+  // Only the even rows of the tiles when a filter colours the picture
+  // from them.
+  const draw_settings settings{opts.hour, opts.no_npcs, opts.no_change_pose, opts.use_shape_bitmap == 0 ? 1 : 0};
+  const map_placement placement = draw_category_map(run.picture, run.sheet, run.maps, run.npcs, c, j, settings);
   std::fputs(placement_lines(placement).c_str(), stdout);
 
-  if (colour_picture(opts, picture) < 0) return -1;
+  if (colour_picture(opts, run.picture, run.colours) < 0) return -1;
 
   char file_name[256];
   format_output_name(file_name, sizeof file_name, name, entry.floor, opts.hour, opts.use_default);
-  if (write_bitmap_file(file_name, picture, opts.overwrite) < 0) {
+  if (write_bitmap_file(file_name, run.picture, opts.overwrite) < 0) {
     std::printf("error: write bitmap file '%s'\n", file_name);
     return -1;
   }
@@ -58,15 +69,14 @@ int render_map(const options& opts, const shape_sheet& sheet, bitmap& picture, c
 }
 
 // Reads category `c`'s disk and renders its 16 maps.  0, or -1.
-int render_category(options& opts, const shape_sheet& sheet, bitmap& picture, map_data& maps,
-                    npc_data& npcs, int c) {
-  if (read_category(opts, c, maps, npcs) < 0) return -1;
+int render_category(options& opts, run_buffers& run, int c) {
+  if (read_category(opts, c, run.maps, run.npcs) < 0) return -1;
   if (opts.use_default != 0) {
     opts.hour = default_placement_hour;
-    copy_default_places(npcs);
+    copy_default_places(run.npcs);
   }
   for (int j = 0; j < maps_per_category; ++j) {
-    if (render_map(opts, sheet, picture, maps, npcs, c, j) < 0) return -1;
+    if (render_map(opts, run, c, j) < 0) return -1;
   }
   return 0;
 }
@@ -74,16 +84,12 @@ int render_category(options& opts, const shape_sheet& sheet, bitmap& picture, ma
 }  // namespace
 
 int run_batch(options& opts) {
-  // The run's buffers, one of each; released on every path out.
-  shape_sheet sheet;
-  bitmap picture;
-  map_data maps{};
-  npc_data npcs{};
-
-  if (load_sheet(opts, sheet) < 0 || set_up_picture(sheet, picture) < 0) return 1;
+  run_buffers run;
+  if (uses_retouch(opts)) build_retouch_palette(run.colours);
+  if (load_sheet(opts, run.sheet) < 0 || set_up_picture(run.sheet, run.picture) < 0) return 1;
   for (int c = 0; c < category_count; ++c) {
     if ((opts.category_mask & (1 << c)) == 0) continue;
-    if (render_category(opts, sheet, picture, maps, npcs, c) < 0) return 1;
+    if (render_category(opts, run, c) < 0) return 1;
   }
   return 0;
 }

@@ -42,21 +42,32 @@ tile_geometry drawable_geometry(const bitmap& picture, const shape_sheet& sheet,
   return g;
 }
 
-// Copies tile `tile` (0..511) of the sheet over cell (x, y) of the picture,
-// one tile row at a time.  The sheet is 16 tiles across, the picture 32.
-void copy_tile(std::uint8_t* picture, const std::uint8_t* sheet, const tile_geometry& g, int tile,
-               int x, int y) {
-  const std::size_t row_bytes = g.width * g.pixel_bytes;
+// Copies the tiles of tile rows first_row .. first_row + row_count - 1
+// from the sheet into the top of the picture, one pixel row of the
+// picture at a time, so that the picture is written in order; with a
+// row_step of 2 only the even pixel rows.  The sheet is 16 tiles across,
+// the picture 32.  RowBytes is the bytes of one tile row when it is known
+// at compile time (the disk sheet's 28), so that each piece is a copy of
+// fixed size; 0 takes it from the geometry.
+template <std::size_t RowBytes>
+void copy_tiles(std::uint8_t* picture, const std::uint8_t* sheet, const tile_geometry& g,
+                const std::array<std::uint16_t, map_bytes>& tiles, int first_row, int row_count,
+                std::size_t row_step) {
+  const std::size_t row_bytes = RowBytes != 0 ? RowBytes : g.width * g.pixel_bytes;
   const std::size_t sheet_row = row_bytes * sheet_tiles_across;
   const std::size_t picture_row = row_bytes * map_side;
-  const std::uint8_t* from = sheet + static_cast<std::size_t>(tile / sheet_tiles_across) * g.height * sheet_row +
-                             static_cast<std::size_t>(tile % sheet_tiles_across) * row_bytes;
-  std::uint8_t* to = picture + static_cast<std::size_t>(y) * g.height * picture_row +
-                     static_cast<std::size_t>(x) * row_bytes;
-  for (std::size_t r = 0; r < g.height; ++r) {
-    std::memcpy(to, from, row_bytes);
-    from += sheet_row;
-    to += picture_row;
+  for (int y = 0; y < row_count; ++y) {
+    const std::uint16_t* cells = tiles.data() + static_cast<std::size_t>((first_row + y) * map_side);
+    for (std::size_t r = 0; r < g.height; r += row_step) {
+      std::uint8_t* to = picture + (static_cast<std::size_t>(y) * g.height + r) * picture_row;
+      for (int x = 0; x < map_side; ++x) {
+        const std::size_t tile = cells[x];
+        const std::uint8_t* from = sheet + (tile / sheet_tiles_across * g.height + r) * sheet_row +
+                                   tile % sheet_tiles_across * row_bytes;
+        std::memcpy(to, from, row_bytes);
+        to += row_bytes;
+      }
+    }
   }
 }
 
@@ -102,19 +113,22 @@ map_scene compose_map(std::span<const std::uint8_t, map_bytes> map,
   return scene;
 }
 
-void draw_tiles(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles) {
-  draw_tile_rows(picture, sheet, tiles, 0, map_side);
+void draw_tiles(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles,
+                std::int32_t even_rows_only) {
+  draw_tile_rows(picture, sheet, tiles, 0, map_side, even_rows_only);
 }
 
-void draw_tile_rows(bitmap& picture, const shape_sheet& sheet,
-                    const std::array<std::uint16_t, map_bytes>& tiles, int first_row, int row_count) {
+void draw_tile_rows(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles,
+                    int first_row, int row_count, std::int32_t even_rows_only) {
   if (first_row < 0 || row_count <= 0 || row_count > map_side - first_row) return;
   const tile_geometry g = drawable_geometry(picture, sheet, row_count);
   if (g.width == 0) return;
-  for (int y = 0; y < row_count; ++y)
-    for (int x = 0; x < map_side; ++x)
-      copy_tile(picture.pixels.get(), sheet.pixels.get(), g,
-                tiles[static_cast<std::size_t>((first_row + y) * map_side + x)], x, y);
+  const std::size_t row_step = even_rows_only != 0 ? 2 : 1;
+  if (g.width * g.pixel_bytes == disk_tile_width) {
+    copy_tiles<disk_tile_width>(picture.pixels.get(), sheet.pixels.get(), g, tiles, first_row, row_count, row_step);
+  } else {
+    copy_tiles<0>(picture.pixels.get(), sheet.pixels.get(), g, tiles, first_row, row_count, row_step);
+  }
 }
 
 map_placement draw_map(bitmap& picture, const shape_sheet& sheet, std::span<const std::uint8_t, map_bytes> map,
@@ -129,6 +143,6 @@ map_placement draw_category_map(bitmap& picture, const shape_sheet& sheet, const
                                 const npc_data& npcs, int c, int j, const draw_settings& settings) {
   const map_table_entry entry = map_table[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
   const map_scene scene = compose_map(map_cells(maps, j), location_cells(npcs, entry.location), entry.floor, settings);
-  draw_tiles(picture, sheet, scene.tiles);
+  draw_tiles(picture, sheet, scene.tiles, settings.even_rows_only);
   return scene.placement;
 }

@@ -27,6 +27,10 @@ struct draw_settings {
   std::int32_t hour = 12;        // 0..23; hours 20 to 4 are night
   std::int32_t no_npcs = 0;      // nonzero: the map tiles alone, no placement
   std::int32_t no_change_pose = 0;  // nonzero: every NPC as tile 256 + shape
+  // Nonzero: only the even pixel rows of the tiles are copied.  Enough for
+  // a picture of dot values that a colour filter turns into colours: the
+  // filters read only the even rows and write the odd ones.
+  std::int32_t even_rows_only = 0;
 };
 
 // The scene of `map` on floor code `floor` with the NPCs of `location`.
@@ -40,9 +44,9 @@ map_scene compose_map(std::span<const std::uint8_t, map_bytes> map,
 // tile_height pixels of bytes_per_pixel bytes.  Draws nothing when the
 // picture's buffer (data_size) is smaller than that or the sheet's buffer
 // holds fewer than its 512 tiles; nothing else of the picture record is
-// read.
-void draw_tiles(bitmap& picture, const shape_sheet& sheet,
-                const std::array<std::uint16_t, map_bytes>& tiles);
+// read.  With `even_rows_only` set, only the even pixel rows are copied.
+void draw_tiles(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles,
+                std::int32_t even_rows_only = 0);
 
 // Copies the `row_count` tile rows from tile row `first_row` on (cells
 // (x, first_row) to (x, first_row + row_count - 1)) into the top of
@@ -50,9 +54,9 @@ void draw_tiles(bitmap& picture, const shape_sheet& sheet,
 // row_count tiles high, laid out as draw_tiles lays out the whole.  Draws
 // nothing when the rows do not lie within the 32 of a map, the picture's
 // buffer is smaller than the band or the sheet's holds fewer than its 512
-// tiles.
-void draw_tile_rows(bitmap& picture, const shape_sheet& sheet,
-                    const std::array<std::uint16_t, map_bytes>& tiles, int first_row, int row_count);
+// tiles.  With `even_rows_only` set, only the even pixel rows are copied.
+void draw_tile_rows(bitmap& picture, const shape_sheet& sheet, const std::array<std::uint16_t, map_bytes>& tiles,
+                    int first_row, int row_count, std::int32_t even_rows_only = 0);
 
 // compose_map, then draw_tiles: the whole map drawn into the picture.
 // Never fails.

@@ -27,6 +27,7 @@ enum class action {
   shape_type,    // shape_type = value
   no_remake_water,
   output,        // value: output folder
+  export_sheet,  // value: the BMP file of the exported sheet
 };
 
 struct option_row {
@@ -58,6 +59,7 @@ constexpr option_row option_table[] = {
     {{"-h", "--hour"}, action::hour, 0, program_renderer},
     {{"--default"}, action::use_default, 0, program_renderer},
     {{"-o", "--output"}, action::output, 0, program_atlas},
+    {{"--export-sheet"}, action::export_sheet, 0, program_atlas},
     {{"--overwrite"}, action::overwrite, 0, both_programs},
     {{"--shape-type-normal"}, action::shape_type, 0, both_programs},
     {{"--shape-type-dungeon"}, action::shape_type, 1, both_programs},
@@ -106,6 +108,8 @@ constexpr usage_row usage_table[] = {
     {program_atlas, "        -o|--output DIR         write the atlas into folder DIR"},
     {program_atlas, "                                '%s' if not specified", default_atlas_folder},
     {program_atlas, "           --overwrite          replace the atlas that DIR holds"},
+    {program_atlas, "           --export-sheet BMP   write the program disk's 512 tiles to BMP"},
+    {program_atlas, "                                as a sheet for -s; build no atlas"},
     {program_atlas, "           --version            print the version"},
     {both_programs, "        -?|--help               print usage"},
 };
@@ -126,13 +130,14 @@ const char* missing_value_message(action what) {
     case action::disk: return "error: no disk image name";
     case action::shape: return "error: no bitmap name";
     case action::output: return "error: no output folder name";
+    case action::export_sheet: return "error: no sheet file name";
     default: return "error: no phase value";
   }
 }
 
 bool takes_value(action what) {
   return what == action::disk || what == action::shape || what == action::hour ||
-         what == action::output;
+         what == action::output || what == action::export_sheet;
 }
 
 // An hour is accepted when the base-0 unsigned conversion consumes the whole
@@ -214,6 +219,7 @@ parse_outcome parse_command_line(const program_info& program, char** argv, optio
       case action::shape_type: opts.shape_type = row->value; break;
       case action::no_remake_water: opts.no_remake_water = 1; break;
       case action::output: opts.output_folder = value; break;
+      case action::export_sheet: opts.sheet_file = value; break;
     }
   }
   if (opts.category_mask == 0) opts.category_mask = category_all;

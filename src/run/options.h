@@ -42,6 +42,7 @@ struct options {
   const char* shape_bitmap = nullptr;
   std::int32_t use_shape_bitmap = 0;
   const char* output_folder = default_atlas_folder;  // qz-atlas only
+  const char* sheet_file = nullptr;  // qz-atlas only: export the tiles there instead
 };
 
 // The programs that share the parser.  Each option and each usage line

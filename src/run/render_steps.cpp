@@ -4,7 +4,6 @@
 
 #include "map/category_read.h"
 #include "tiles/blur_filter.h"
-#include "tiles/retouch_filter.h"
 #include "tiles/shape_import.h"
 
 int load_sheet(const options& opts, shape_sheet& sheet) {
@@ -36,11 +35,11 @@ int read_category(const options& opts, int c, map_data& maps, npc_data& npcs) {
   return 0;
 }
 
-int colour_picture(const options& opts, bitmap& picture) {
+int colour_picture(const options& opts, bitmap& picture, const retouch_palette& palette) {
   if (opts.use_shape_bitmap != 0) return 0;
   if (opts.blur_count <= 1) {
     blur_bitmap(picture, 0, opts.blur_count);
-  } else if (retouch_bitmap(picture, 1, 0) < 0) {
+  } else if (retouch_bitmap(picture, 1, 0, palette) < 0) {
     std::puts("error: can't retouch bitmap");
     return -1;
   }

@@ -8,6 +8,7 @@
 #include "bitmap/image.h"
 #include "map/map_data.h"
 #include "run/options.h"
+#include "tiles/retouch_filter.h"
 #include "tiles/shape_sheet.h"
 
 // The hour of a run with "--default": every NPC at its default place.
@@ -24,6 +25,11 @@ int read_category(const options& opts, int c, map_data& maps, npc_data& npcs);
 // Colours a picture drawn from the sheet as the options ask: from the
 // program disk's tiles with the blur filter (sharp, or soft with one
 // "-B"; rows not joined) or the retouch filter ("-B" twice; rows joined
-// into rings); from a BMP sheet not at all.  The picture may be any number
-// of rows high.  0, or -1 after the messages.
-int colour_picture(const options& opts, bitmap& picture);
+// into rings, with the colours of `palette`, built once for the run);
+// from a BMP sheet not at all.  The picture may be any number of rows
+// high.  0, or -1 after the messages.
+int colour_picture(const options& opts, bitmap& picture, const retouch_palette& palette);
+
+// Whether a run with these options colours its pictures with the retouch
+// filter (and so needs its palette).
+constexpr bool uses_retouch(const options& opts) { return opts.use_shape_bitmap == 0 && opts.blur_count >= 2; }

@@ -4,10 +4,7 @@
 // 1 and 2.  The colour of a pixel is built from the lit pixels at x - 2 to
 // x + 2, each ORing in the bit of its own phase.  Since the phase of x + d
 // is (x mod 4 + d) mod 4, the colour depends only on the five lit bits
-// around x and on x mod 4.  Rows start at phase 0, so four pixels x0 to
-// x0 + 3 with x0 a multiple of 4 depend only on the eight lit bits from
-// x0 - 2 to x0 + 5: the filter looks up four colours at a time in a table
-// of 256 entries.
+// around x and on x mod 4.
 #include "tiles/blur_filter.h"
 
 #include <array>
@@ -20,79 +17,73 @@ namespace {
 
 constexpr std::array<std::uint8_t, 4> phase_bit = {4, 8, 1, 2};
 
-// The colour of one pixel.  Bit i of `window` is set when the pixel at
-// x - 2 + i is lit (i from 0 to 4); `phase` is x mod 4.
-constexpr std::uint8_t pixel_colour(unsigned window, int phase, bool soft) {
-  auto bit = [&](int d) -> std::uint8_t {
-    return ((window >> (d + 2)) & 1) != 0 ? phase_bit[(phase + d + 4) % 4] : 0;
-  };
-  std::uint8_t c = 0;
-  if (!soft) {
-    if (((window >> 2) & 1) == 0) return 0;
-    c = bit(0) | bit(-1) | bit(1);
-    if (((window >> 1) & 1) != 0 && ((window >> 3) & 1) != 0) c |= bit(-2) | bit(2);
-  } else {
-    c = bit(-1) | bit(0) | bit(1);
-    if (c != 0) c |= bit(-2) | bit(2);
+// The rows are coloured in chunks of columns whose first column is a
+// multiple of 4, so that every chunk sees the same phases.  `masked` holds,
+// for the columns x0 - 2 .. x0 + n + 1 of a chunk, the colour bit of the
+// column's phase when its dot is lit and 0 when it is dark; every colour is
+// then a few ORs and selects over five neighbouring bytes, a loop the
+// compiler turns into vector instructions.
+constexpr std::size_t chunk_columns = 512;
+
+// The colour bit of the phase of each entry of `masked`: entry i is column
+// x0 - 2 + i, whose phase is (i + 2) mod 4 when x0 is a multiple of 4.
+constexpr std::array<std::uint8_t, chunk_columns + 4> make_chunk_phases() {
+  std::array<std::uint8_t, chunk_columns + 4> bits{};
+  for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = phase_bit[(i + 2) % 4];
+  return bits;
+}
+constexpr std::array<std::uint8_t, chunk_columns + 4> chunk_phases = make_chunk_phases();
+
+// Colours the `n` columns of a chunk from its masked bits into both `first`
+// and `second`.
+template <bool soft>
+void colour_chunk(const std::uint8_t* __restrict masked, std::uint8_t* __restrict first,
+                  std::uint8_t* __restrict second, std::size_t n) {
+  for (std::size_t x = 0; x < n; ++x) {
+    const std::uint8_t m2 = masked[x], m1 = masked[x + 1], m0 = masked[x + 2], p1 = masked[x + 3],
+                       p2 = masked[x + 4];
+    std::uint8_t c = 0;
+    if constexpr (soft) {
+      const std::uint8_t near = static_cast<std::uint8_t>(m1 | m0 | p1);
+      c = near != 0 ? static_cast<std::uint8_t>(near | m2 | p2) : 0;
+    } else {
+      const std::uint8_t far = (m1 != 0 && p1 != 0) ? static_cast<std::uint8_t>(m2 | p2) : 0;
+      c = m0 != 0 ? static_cast<std::uint8_t>(m0 | m1 | p1 | far) : 0;
+    }
+    first[x] = c;
+    second[x] = c;
   }
-  return c;
 }
 
-// Four colours for x0 to x0 + 3 (x0 a multiple of 4) by the lit bits of
-// x0 - 2 to x0 + 5 (bit 0 for x0 - 2).
-using group_table = std::array<std::array<std::uint8_t, 4>, 256>;
-
-constexpr group_table make_group_table(bool soft) {
-  group_table table{};
-  for (unsigned w = 0; w < 256; ++w) {
-    for (int j = 0; j < 4; ++j) table[w][j] = pixel_colour((w >> j) & 31, j, soft);
-  }
-  return table;
-}
-constexpr group_table sharp_table = make_group_table(false);
-constexpr group_table soft_table = make_group_table(true);
-
-// Colours the dot row `src` into `dst` (which may be `src` itself: every
-// pixel is read before its column is written, and the pixels that the
-// joined ends reach are read first).
-void colour_row(const std::uint8_t* src, std::uint8_t* dst, std::int64_t width, bool join_ends,
-                const group_table& table) {
-  auto lit_wrapped = [&](std::int64_t p) -> unsigned {
-    if (!join_ends) return 0;
-    const std::int64_t q = ((p % width) + width) % width;
-    return src[q] != 0 ? 1u : 0u;
+// Colours the dot row `src` into `first` and `second`; `first` may be `src`
+// itself (every dot is read before its column is written, and the dots
+// that the joined ends reach are read first).
+template <bool soft>
+__attribute__((target_clones("avx2", "default"))) void colour_row(const std::uint8_t* src, std::uint8_t* first, std::uint8_t* second, std::size_t width,
+                bool join_ends) {
+  auto lit_wrapped = [&](std::int64_t p) -> bool {
+    if (!join_ends) return false;
+    const auto w = static_cast<std::int64_t>(width);
+    return src[((p % w) + w) % w] != 0;
   };
-  const unsigned before2 = lit_wrapped(-2);
-  const unsigned before1 = lit_wrapped(-1);
-  const unsigned after0 = lit_wrapped(width);
-  const unsigned after1 = lit_wrapped(width + 1);
-  // Lit bit of any column, also outside the row; columns beyond width + 1
-  // only feed pixels past the row's end, which are never stored.
-  auto lit_at = [&](std::int64_t p) -> unsigned {
-    if (p >= 0 && p < width) return src[p] != 0 ? 1u : 0u;
-    if (p == -2) return before2;
-    if (p == -1) return before1;
-    if (p == width) return after0;
-    if (p == width + 1) return after1;
-    return 0;
-  };
-
-  unsigned window = before2 | (before1 << 1) | (lit_at(0) << 2) | (lit_at(1) << 3);
-  std::int64_t x0 = 0;
-  // Groups whose eight columns all lie in the row.
-  for (; x0 + 5 < width; x0 += 4) {
-    const unsigned fresh = lit_nibble(src + x0 + 2);
-    window = (window & 0x0F) | (fresh << 4);
-    std::memcpy(dst + x0, table[window].data(), 4);
-    window >>= 4;
-  }
-  // The last groups, reaching past the row's end.
-  for (; x0 < width; x0 += 4) {
-    unsigned fresh = 0;
-    for (int i = 0; i < 4; ++i) fresh |= lit_at(x0 + 2 + i) << i;
-    window = (window & 0x0F) | (fresh << 4);
-    for (int j = 0; j < 4 && x0 + j < width; ++j) dst[x0 + j] = table[window][j];
-    window >>= 4;
+  const bool before2 = lit_wrapped(-2), before1 = lit_wrapped(-1);
+  const bool after[2] = {lit_wrapped(static_cast<std::int64_t>(width)),
+                         lit_wrapped(static_cast<std::int64_t>(width) + 1)};
+  std::array<std::uint8_t, chunk_columns + 4> masked;
+  masked[0] = before2 ? chunk_phases[0] : 0;
+  masked[1] = before1 ? chunk_phases[1] : 0;
+  for (std::size_t x0 = 0; x0 < width; x0 += chunk_columns) {
+    const std::size_t n = std::min(chunk_columns, width - x0);
+    // Entries 2 .. n + 3 are the columns x0 .. x0 + n + 1; those past the
+    // row's end are the joined ends (or dark).
+    const std::size_t inside = std::min(n + 4, width - x0 + 2);
+    for (std::size_t i = 2; i < inside; ++i)
+      masked[i] = static_cast<std::uint8_t>(chunk_phases[i] * (src[x0 + i - 2] != 0));
+    for (std::size_t i = inside; i < n + 4; ++i) masked[i] = after[i - inside] ? chunk_phases[i] : 0;
+    colour_chunk<soft>(masked.data(), first + x0, second + x0, n);
+    // The last two columns of this chunk lead into the next one.
+    masked[0] = masked[n];
+    masked[1] = masked[n + 1];
   }
 }
 
@@ -117,18 +108,17 @@ void blur_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t blur) {
   if (picture.data_size / row_bytes < static_cast<std::size_t>(height)) return;
 
   const bool joined = join_ends != 0;
-  const group_table& table = blur != 0 ? soft_table : sharp_table;
   std::uint8_t* pixels = picture.pixels.get();
   for (std::int32_t y = 0; y < height; y += 2) {
     std::uint8_t* row = pixels + static_cast<std::size_t>(y) * row_bytes;
     resolve_delay_markers(row, width, join_ends);
-    if (y + 1 < height) {
-      std::uint8_t* below = row + row_bytes;
-      colour_row(row, below, width, joined, table);
-      std::memcpy(row, below, row_bytes);
+    // Both rows of a pair get the colours; an odd last row has no partner
+    // and is coloured in place.
+    std::uint8_t* below = y + 1 < height ? row + row_bytes : row;
+    if (blur != 0) {
+      colour_row<true>(row, row, below, row_bytes, joined);
     } else {
-      // An odd last row has no partner: it is coloured in place.
-      colour_row(row, row, width, joined, table);
+      colour_row<false>(row, row, below, row_bytes, joined);
     }
   }
 }

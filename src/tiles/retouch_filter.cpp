@@ -12,9 +12,18 @@
 // for no hue); so every output pixel is one of 256 x 14 x 2 colours, which
 // are computed once per call with the very arithmetic of the plain formula.
 // Runs are counted on small hue numbers: two hues get the same number
-// exactly when their double values compare equal.  A row takes two passes:
-// the patterns of four columns at a time from one table, then the runs and
-// the output, left to right.
+// exactly when their double values compare equal.
+//
+// The run of a column is counted, left to right, on hues in the state the
+// pass has left them: columns to its left have had "no hue" turned into
+// hue 0 already, columns to its right not yet.  So each row keeps its hue
+// numbers twice, as found (`raw`) and with no hue as hue 0 (`seen`), and
+// a column's run is its equal neighbours among `seen` on the left and
+// among `raw` on the right.  A row then takes a few straight passes that
+// the compiler vectorizes: lit bits, pattern pairs, runs; then one lookup
+// per pixel into the colour table.  Only the first and last six columns of
+// a joined row, whose neighbours wrap around the ring, are counted one by
+// one.
 #include "tiles/retouch_filter.h"
 
 #include <algorithm>
@@ -30,113 +39,185 @@
 #include "tiles/blur_filter.h"
 #include "tiles/retouch_colour.h"
 
+// A loop of table lookups runs fastest as plain loads: vector units
+// would only emulate the gather.  GCC is told not to vectorize it.
+#if defined(__GNUC__) && !defined(__clang__)
+#define qz_plain_loop __attribute__((optimize("no-tree-vectorize")))
+#else
+#define qz_plain_loop
+#endif
+#define qz_wide_vectors __attribute__((target_clones("avx2", "default")))
+
 namespace {
 
 constexpr int run_reach = 6;                     // hues compared on each side
-constexpr int margin_cells = 10;                 // cells beyond each end with open ends
+constexpr int margin_cells = 8;                  // cells beyond each end (at least run_reach)
 constexpr int min_joined_width = 10;             // narrower rows are not joined
 constexpr int no_hue_level = 2 * run_reach + 1;  // saturation level of no hue
 constexpr int levels = no_hue_level + 1;         // runs 0..12, then no hue
 constexpr int colour_bytes = 4;                  // blue, green, red, unused
 constexpr int level_stride = 2 * colour_bytes;   // dark, then lit
+static_assert(levels == retouch_palette::levels && colour_bytes == retouch_palette::colour_bytes);
 constexpr int pair_stride = levels * level_stride;
 constexpr std::uint8_t no_hue_id = 0xFF;
-
-// All bits set when `condition` holds, else 0.  The passes pick values
-// with it rather than with branches, which the random changes of hue
-// would keep mispredicting.
-constexpr std::int64_t all_ones_if(bool condition) { return -static_cast<std::int64_t>(condition); }
-
-// The two patterns (a << 4 | b) by (phase + x) mod 4 and the lit bits of
-// x - 2 to x + 2 (bit 0 for x - 2).
-using pair_table = std::array<std::array<std::uint8_t, 32>, 4>;
-
-constexpr pair_table make_pair_table() {
-  pair_table table{};
-  for (int p = 0; p < 4; ++p) {
-    for (unsigned w = 0; w < 32; ++w) {
-      unsigned a = 0;
-      unsigned b = 0;
-      for (int i = 0; i < 5; ++i) {
-        if (((w >> i) & 1) == 0) continue;
-        const unsigned bit = 1u << ((p + i) % 4);
-        if (i <= 3) a |= bit;
-        if (i >= 1) b |= bit;
-      }
-      table[p][w] = static_cast<std::uint8_t>(a << 4 | b);
-    }
-  }
-  return table;
-}
-constexpr pair_table pattern_pairs = make_pair_table();
-
-// The patterns of four columns x0 to x0 + 3 (x0 a multiple of 4) by phase
-// and the lit bits of x0 - 2 to x0 + 5 (bit 0 for x0 - 2).
-using quad_table = std::array<std::array<std::array<std::uint8_t, 4>, 256>, 4>;
-
-constexpr quad_table make_quad_table() {
-  quad_table table{};
-  for (int p = 0; p < 4; ++p) {
-    for (unsigned w = 0; w < 256; ++w) {
-      for (int j = 0; j < 4; ++j) table[p][w][j] = pattern_pairs[(p + j) % 4][(w >> j) & 31];
-    }
-  }
-  return table;
-}
-constexpr quad_table quad_pairs = make_quad_table();
 
 template <class T>
 std::unique_ptr<T[]> allocate_array(std::size_t count) {
   return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
 }
 
-// Bytes read past a column when the run to its right is counted.
-constexpr int run_window = 8;
-
 // Everything the filter works with, allocated before the first row.
 struct retouch_work {
-  std::int64_t width = 0;
+  std::size_t width = 0;
   bool joined = false;
   std::int32_t phase = 0;
-  std::int64_t margin = 0;
-  // Per column: offset in `colours` of the column's pattern pair and dot,
-  // at saturation level 0.
+  // Width + 4: entry i for column i - 2, the column's colour bit when its
+  // dot is lit and 0 when dark (`phase_bits` holds the bits themselves).
+  std::unique_ptr<std::uint8_t[]> phase_bits;
+  std::unique_ptr<std::uint8_t[]> masked;
+  // Per column: the pattern pair (a << 4 | b), the offset in `colours` of
+  // the pair and dot (at saturation level 0, then at the column's level),
+  // and the saturation level.
+  std::unique_ptr<std::uint8_t[]> pairs;
   std::unique_ptr<std::uint16_t[]> offsets;
-  // Width + 2 margins + run_window: hue numbers in the state the run count
-  // sees (raw until the output pass has passed them).
-  std::unique_ptr<std::uint8_t[]> hues;
-  // 256 pairs x levels x (dark, lit) pixels of 4 bytes.
-  std::unique_ptr<std::uint8_t[]> colours;
-  std::array<std::uint8_t, 256> hue_of_pair{};  // hue number of a pair, or no_hue_id
-  std::uint8_t zero_hue = 0;                    // the number of hue 0
-  std::uint8_t unmatched = 0;                   // a number no hue has
+  std::unique_ptr<std::uint8_t[]> run_levels;
+  // Width + 2 margins: hue numbers as found, and with no hue as hue 0.
+  // The margins hold hue 0 (rows with open ends).
+  std::unique_ptr<std::uint8_t[]> raw;
+  std::unique_ptr<std::uint8_t[]> seen;
+  const retouch_palette* palette = nullptr;
 };
 
-// Hue numbers of the 256 pairs and the output colours of every pair,
-// saturation level and dot.
-void build_tables(retouch_work& work) {
+// Allocates the work arrays; false when memory is exhausted.
+bool allocate_work(retouch_work& work) {
+  const std::size_t w = work.width;
+  work.phase_bits = allocate_array<std::uint8_t>(w + 4);
+  work.masked = allocate_array<std::uint8_t>(w + 4);
+  work.pairs = allocate_array<std::uint8_t>(w);
+  work.offsets = allocate_array<std::uint16_t>(w);
+  work.run_levels = allocate_array<std::uint8_t>(w);
+  work.raw = allocate_array<std::uint8_t>(w + 2 * margin_cells);
+  work.seen = allocate_array<std::uint8_t>(w + 2 * margin_cells);
+  return work.phase_bits && work.masked && work.pairs && work.offsets && work.run_levels && work.raw &&
+         work.seen;
+}
+
+// raw[x] = hue_of_pair[pairs[x]] for `width` columns.
+qz_plain_loop void look_up_hues(const std::uint8_t* __restrict hue_of_pair, const std::uint8_t* __restrict pairs,
+                  std::uint8_t* __restrict raw, std::size_t width) {
+  for (std::size_t x = 0; x < width; ++x) raw[x] = hue_of_pair[pairs[x]];
+}
+
+// The pattern pair, hue numbers and colour offset of every column.
+qz_wide_vectors void find_patterns(retouch_work& work, const std::uint8_t* __restrict row) {
+  const std::size_t width = work.width;
+  std::uint8_t* __restrict masked = work.masked.get();
+  const std::uint8_t* __restrict bits = work.phase_bits.get();
+  // The dots beyond the ends: the other end of the ring, or dark.
+  auto lit_outside = [&](std::int64_t p) -> bool {
+    if (!work.joined) return false;
+    const auto w = static_cast<std::int64_t>(width);
+    return row[((p % w) + w) % w] != 0;
+  };
+  const auto w = static_cast<std::int64_t>(width);
+  masked[0] = static_cast<std::uint8_t>(bits[0] * lit_outside(-2));
+  masked[1] = static_cast<std::uint8_t>(bits[1] * lit_outside(-1));
+  masked[width + 2] = static_cast<std::uint8_t>(bits[width + 2] * lit_outside(w));
+  masked[width + 3] = static_cast<std::uint8_t>(bits[width + 3] * lit_outside(w + 1));
+  for (std::size_t i = 0; i < width; ++i) masked[i + 2] = static_cast<std::uint8_t>(bits[i + 2] * (row[i] != 0));
+
+  std::uint8_t* __restrict pairs = work.pairs.get();
+  for (std::size_t x = 0; x < width; ++x) {
+    const std::uint8_t inner = static_cast<std::uint8_t>(masked[x + 1] | masked[x + 2] | masked[x + 3]);
+    pairs[x] = static_cast<std::uint8_t>((masked[x] | inner) << 4 | inner | masked[x + 4]);
+  }
+
+  std::uint8_t* __restrict raw = work.raw.get() + margin_cells;
+  std::uint8_t* __restrict seen = work.seen.get() + margin_cells;
+  const std::uint8_t* __restrict hue_of_pair = work.palette->hue_of_pair.data();
+  look_up_hues(hue_of_pair, pairs, raw, width);
+  const std::uint8_t zero_hue = work.palette->zero_hue;
+  for (std::size_t x = 0; x < width; ++x) seen[x] = raw[x] == no_hue_id ? zero_hue : raw[x];
+  std::uint16_t* __restrict offsets = work.offsets.get();
+  for (std::size_t x = 0; x < width; ++x)
+    offsets[x] = static_cast<std::uint16_t>(pairs[x] * pair_stride + colour_bytes * (row[x] != 0));
+}
+
+// The saturation levels of columns first to last - 1, whose run-reach
+// neighbours all lie within the row or its margins.
+qz_wide_vectors void count_runs(retouch_work& work, std::size_t first, std::size_t last) {
+  const std::uint8_t* __restrict raw = work.raw.get() + margin_cells;
+  const std::uint8_t* __restrict seen = work.seen.get() + margin_cells;
+  std::uint8_t* __restrict run_levels = work.run_levels.get();
+  for (std::size_t x = first; x < last; ++x) {
+    const std::uint8_t hue = raw[x];
+    std::uint8_t run = 0;
+    std::uint8_t still = 1;
+    for (std::size_t k = 1; k <= run_reach; ++k) {
+      still = static_cast<std::uint8_t>(still & (seen[x - k] == hue));
+      run = static_cast<std::uint8_t>(run + still);
+    }
+    still = 1;
+    for (std::size_t k = 1; k <= run_reach; ++k) {
+      still = static_cast<std::uint8_t>(still & (raw[x + k] == hue));
+      run = static_cast<std::uint8_t>(run + still);
+    }
+    run_levels[x] = hue == no_hue_id ? static_cast<std::uint8_t>(no_hue_level) : run;
+  }
+}
+
+// The saturation level of column x of a joined row, its neighbours taken
+// around the ring: those the pass has passed (before x) with no hue as hue
+// 0, the others as found.
+void count_ring(retouch_work& work, std::size_t x) {
+  const std::uint8_t* raw = work.raw.get() + margin_cells;
+  const std::uint8_t* seen = work.seen.get() + margin_cells;
+  const std::size_t width = work.width;
+  const std::uint8_t hue = raw[x];
+  auto at = [&](std::size_t p) { return p < x ? seen[p] : raw[p]; };
+  std::uint8_t run = 0;
+  for (std::size_t k = 1; k <= run_reach && at((x + width - k) % width) == hue; ++k) ++run;
+  for (std::size_t k = 1; k <= run_reach && at((x + k) % width) == hue; ++k) ++run;
+  work.run_levels[x] = hue == no_hue_id ? static_cast<std::uint8_t>(no_hue_level) : run;
+}
+
+// The output pixels of a row, blue, green, red, into `out`.
+qz_wide_vectors void write_row(const retouch_work& work, std::uint8_t* __restrict out) {
+  const std::size_t width = work.width;
+  std::uint16_t* __restrict offsets = work.offsets.get();
+  const std::uint8_t* __restrict run_levels = work.run_levels.get();
+  for (std::size_t x = 0; x < width; ++x)
+    offsets[x] = static_cast<std::uint16_t>(offsets[x] + run_levels[x] * level_stride);
+  const std::uint8_t* __restrict colours = work.palette->colours.data();
+  // Four bytes copied, the fourth overwritten by the next pixel.
+  for (std::size_t x = 0; x + 1 < width; ++x) std::memcpy(out + 3 * x, colours + offsets[x], colour_bytes);
+  std::memcpy(out + 3 * (width - 1), colours + offsets[width - 1], 3);
+}
+
+}  // namespace
+
+void build_retouch_palette(retouch_palette& palette) {
   std::array<double, 258> seen{};
   int seen_count = 0;
   auto number_of = [&](double hue) -> std::uint8_t {
     for (int k = 0; k < seen_count; ++k) {
-      if (seen[k] == hue) return static_cast<std::uint8_t>(k);
+      if (seen[static_cast<std::size_t>(k)] == hue) return static_cast<std::uint8_t>(k);
     }
-    seen[seen_count] = hue;
+    seen[static_cast<std::size_t>(seen_count)] = hue;
     return static_cast<std::uint8_t>(seen_count++);
   };
-  work.zero_hue = number_of(0.0);  // no hue becomes hue 0 once passed
+  palette.zero_hue = number_of(0.0);  // no hue becomes hue 0 once passed
   for (int pair = 0; pair < 256; ++pair) {
     const double hue = mix_hue(pair >> 4, pair & 15);
-    work.hue_of_pair[pair] = is_no_hue(hue) ? no_hue_id : number_of(hue);
+    // The hues are multiples of 22.5 degrees: far fewer than no_hue_id.
+    palette.hue_of_pair[static_cast<std::size_t>(pair)] = is_no_hue(hue) ? no_hue_id : number_of(hue);
   }
-  // The hues are multiples of 22.5 degrees: far fewer than no_hue_id.
-  work.unmatched = static_cast<std::uint8_t>(seen_count);
 
   const hue_wave no_hue_wave = hue_wave_of(0.0);
   for (int pair = 0; pair < 256; ++pair) {
     const int a = pair >> 4;
     const int b = pair & 15;
-    const double brightness = (pattern_brightness[a] + pattern_brightness[b]) / 2;
+    const double brightness = (pattern_brightness[static_cast<std::size_t>(a)] + pattern_brightness[static_cast<std::size_t>(b)]) / 2;
     const double mixed = mix_hue(a, b);
     const hue_wave wave = is_no_hue(mixed) ? no_hue_wave : hue_wave_of(mixed);
     for (int level = 0; level < levels; ++level) {
@@ -144,8 +225,9 @@ void build_tables(retouch_work& work) {
       const double saturation = none ? 0.0 : static_cast<double>(level + run_reach) / 18;
       for (int lit = 0; lit < 2; ++lit) {
         const rgb_pixel px = signal_colour(brightness, none ? no_hue_wave : wave, saturation, lit != 0);
-        std::uint8_t* out = &work.colours[static_cast<std::size_t>(pair) * pair_stride +
-                                          static_cast<std::size_t>(level) * level_stride + lit * colour_bytes];
+        std::uint8_t* out = &palette.colours[static_cast<std::size_t>(pair) * pair_stride +
+                                             static_cast<std::size_t>(level) * level_stride +
+                                             static_cast<std::size_t>(lit) * colour_bytes];
         out[0] = px.blue;
         out[1] = px.green;
         out[2] = px.red;
@@ -155,165 +237,13 @@ void build_tables(retouch_work& work) {
   }
 }
 
-// Allocates the work arrays; false when memory is exhausted.
-bool allocate_work(retouch_work& work) {
-  const auto w = static_cast<std::size_t>(work.width);
-  const auto m = static_cast<std::size_t>(work.margin);
-  work.offsets = allocate_array<std::uint16_t>(w);
-  work.hues = allocate_array<std::uint8_t>(w + 2 * m + run_window);
-  work.colours = allocate_array<std::uint8_t>(std::size_t{256} * pair_stride);
-  return work.offsets && work.hues && work.colours;
-}
-
-// First pass: the colour offset and raw hue number of every column, the
-// pattern pairs four columns at a time.
-void find_patterns(retouch_work& work, const std::uint8_t* row) {
-  const std::int64_t width = work.width;
-  const bool joined = work.joined;
-  // Lit bit of any column; outside the row dark, or wrapped around.
-  // Columns past width + 1 only feed pixels past the row's end.
-  auto lit_at = [&](std::int64_t p) -> unsigned {
-    if (p < 0 || p >= width) {
-      if (!joined) return 0;
-      p = ((p % width) + width) % width;
-    }
-    return row[p] != 0 ? 1u : 0u;
-  };
-  std::uint16_t* offsets = work.offsets.get();
-  std::uint8_t* hues = work.hues.get() + work.margin;
-  auto offset_of = [](std::uint8_t pair, std::uint8_t dot) {
-    return static_cast<std::uint16_t>(pair * pair_stride + (dot != 0 ? colour_bytes : 0));
-  };
-  const auto& quads = quad_pairs[static_cast<std::size_t>(work.phase)];
-
-  unsigned window = lit_at(-2) | lit_at(-1) << 1 | lit_at(0) << 2 | lit_at(1) << 3;
-  std::int64_t x0 = 0;
-  for (; x0 + 5 < width; x0 += 4) {
-    const unsigned fresh = lit_nibble(row + x0 + 2);
-    window = (window & 0x0F) | (fresh << 4);
-    const std::array<std::uint8_t, 4>& quad = quads[window];
-    for (int j = 0; j < 4; ++j) {
-      offsets[x0 + j] = offset_of(quad[j], row[x0 + j]);
-      hues[x0 + j] = work.hue_of_pair[quad[j]];
-    }
-    window >>= 4;
-  }
-  for (; x0 < width; x0 += 4) {
-    unsigned fresh = 0;
-    for (int i = 0; i < 4; ++i) fresh |= lit_at(x0 + 2 + i) << i;
-    window = (window & 0x0F) | (fresh << 4);
-    const std::array<std::uint8_t, 4>& quad = quads[window];
-    for (int j = 0; j < 4 && x0 + j < width; ++j) {
-      offsets[x0 + j] = offset_of(quad[j], row[x0 + j]);
-      hues[x0 + j] = work.hue_of_pair[quad[j]];
-    }
-    window >>= 4;
-  }
-}
-
-// How many of the hue numbers from `after` on equal `hue`, stopping at the
-// first that differs, at most 6.  Reads 8 bytes as one word and finds the
-// first differing byte.
-int run_after(const std::uint8_t* after, std::uint8_t hue) {
-  constexpr std::uint64_t ones = 0x0101010101010101u;
-  constexpr std::uint64_t high_bits = 0x8080808080808080u;
-  constexpr std::uint64_t low_bits = 0x7F7F7F7F7F7F7F7Fu;
-  std::uint64_t word = 0;
-  std::memcpy(&word, after, run_window);
-  const std::uint64_t t = word ^ (hue * ones);
-  // The high bit of every byte that is not zero, exactly (no carries).
-  const std::uint64_t differs = (((t & low_bits) + low_bits) | t) & high_bits;
-  if constexpr (std::endian::native == std::endian::little) {
-    return std::countr_zero(differs | (std::uint64_t{0x80} << 48)) >> 3;  // byte 6 caps it
-  } else {
-    return std::countl_zero(differs | (std::uint64_t{0x80} << 8)) >> 3;
-  }
-}
-
-// The run of a column of a joined row near its ends, counted one by one
-// around the ring.
-int count_ring(const retouch_work& work, std::int64_t x) {
-  const std::uint8_t* hues = work.hues.get();
-  const std::int64_t width = work.width;
-  const std::uint8_t hue = hues[x];
-  int run = 0;
-  for (int k = 1; k <= run_reach && hues[(x - k + width) % width] == hue; ++k) ++run;
-  for (int k = 1; k <= run_reach && hues[(x + k) % width] == hue; ++k) ++run;
-  return run;
-}
-
-// What the left-to-right pass carries from column to column: where the
-// current stretch of equal hue numbers (in their current state) began, and
-// the hue number of the column before.
-struct row_state {
-  std::int64_t stretch_start = 0;
-  std::uint8_t previous = 0;
-};
-
-// Left-to-right pass over columns first to last - 1: no hue becomes hue 0,
-// the saturation level, and the output pixel written from `out` on.
-template <bool ring>
-void write_columns(retouch_work& work, std::uint8_t* out, std::int64_t first, std::int64_t last,
-                   row_state& state) {
-  std::uint8_t* hues = work.hues.get() + work.margin;
-  const std::uint16_t* offsets = work.offsets.get();
-  const std::uint8_t* colours = work.colours.get();
-  const std::uint8_t zero_hue = work.zero_hue;
-  std::int64_t stretch_start = state.stretch_start;
-  std::uint8_t previous = state.previous;
-  for (std::int64_t x = first; x < last; ++x) {
-    const std::uint8_t raw = hues[x];
-    const std::int64_t none = all_ones_if(raw == no_hue_id);
-    const auto hue = static_cast<std::uint8_t>(raw ^ ((raw ^ zero_hue) & none));
-    hues[x] = hue;
-    stretch_start = x + ((stretch_start - x) & all_ones_if(previous == hue));
-    previous = hue;
-    std::int64_t level = 0;
-    if constexpr (ring) {
-      level = count_ring(work, x);
-    } else {
-      // Columns to the right are still raw, as the count must see them.
-      level = std::min<std::int64_t>(x - stretch_start, run_reach) + run_after(hues + x + 1, hue);
-    }
-    level += (no_hue_level - level) & none;
-    // Four bytes copied, the fourth overwritten by the next pixel.
-    std::memcpy(out + 3 * (x - first), colours + offsets[x] + level * level_stride, colour_bytes);
-  }
-  state.stretch_start = stretch_start;
-  state.previous = previous;
-}
-
-// The left-to-right pass for a whole row.  Joined rows count their first
-// and last six columns one by one around the ring.
-void write_row(retouch_work& work, std::uint8_t* out) {
-  const std::int64_t width = work.width;
-  row_state state;
-  if (work.joined) {
-    state.previous = work.unmatched;  // no column before the first
-    const std::int64_t edge = std::min<std::int64_t>(run_reach, width);
-    const std::int64_t tail = std::max(edge, width - run_reach);
-    write_columns<true>(work, out, 0, edge, state);
-    write_columns<false>(work, out + 3 * edge, edge, tail, state);
-    write_columns<true>(work, out + 3 * tail, tail, width - 1, state);
-  } else {
-    // Ten margin zeros come before column 0.
-    state.stretch_start = -margin_cells;
-    state.previous = work.zero_hue;
-    write_columns<false>(work, out, 0, width - 1, state);
-  }
-  // The last column without the fourth byte.
-  std::uint8_t last[colour_bytes];
-  if (work.joined) {
-    write_columns<true>(work, last, width - 1, width, state);
-  } else {
-    write_columns<false>(work, last, width - 1, width, state);
-  }
-  std::memcpy(out + 3 * (width - 1), last, 3);
-}
-
-}  // namespace
-
 int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase) {
+  retouch_palette palette;
+  build_retouch_palette(palette);
+  return retouch_bitmap(picture, join_ends, phase, palette);
+}
+
+int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const retouch_palette& palette) {
   const std::int64_t width = picture.width;
   const std::int64_t height = picture.height;
   if (width <= 0 || height <= 0 || picture.pixels == nullptr) return -1;
@@ -325,10 +255,10 @@ int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase) 
   }
 
   retouch_work work;
-  work.width = width;
+  work.width = static_cast<std::size_t>(width);
   work.joined = join_ends == 1;
   work.phase = phase & 3;
-  work.margin = work.joined ? 0 : margin_cells;
+  work.palette = &palette;
   const std::uint64_t out_size = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3;
   // The record holds its size in 32 bits: a larger picture cannot be made.
   std::unique_ptr<std::uint8_t[]> out;
@@ -337,10 +267,14 @@ int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase) 
     std::puts("ERROR: memory exhausted!");
     return -1;
   }
-  build_tables(work);
-  // The margins hold hue 0 and are never written again; the bytes past
-  // them are only read by the run count, which never goes that far.
-  std::memset(work.hues.get(), work.zero_hue, static_cast<std::size_t>(width + 2 * work.margin + run_window));
+  // Entry i is column i - 2, whose colour bit is 1 << ((phase + column + 2) mod 4).
+  for (std::size_t i = 0; i < work.width + 4; ++i) work.phase_bits[i] = static_cast<std::uint8_t>(1u << ((work.phase + i) % 4));
+  // The margins hold hue 0 and are never written again.
+  std::memset(work.raw.get(), palette.zero_hue, work.width + 2 * margin_cells);
+  std::memset(work.seen.get(), palette.zero_hue, work.width + 2 * margin_cells);
+  // Joined rows count their first and last six columns around the ring.
+  const std::size_t edge = work.joined ? std::min<std::size_t>(run_reach, work.width) : 0;
+  const std::size_t tail = work.joined ? std::max(edge, work.width - run_reach) : work.width;
 
   std::uint8_t* pixels = picture.pixels.get();
   const auto row_bytes = static_cast<std::size_t>(width);
@@ -350,7 +284,11 @@ int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase) 
     std::uint8_t* out_row = out.get() + static_cast<std::size_t>(y) * out_row_bytes;
     resolve_delay_markers(row, picture.width, join_ends);
     find_patterns(work, row);
+    for (std::size_t x = 0; x < edge; ++x) count_ring(work, x);
+    count_runs(work, edge, tail);
+    for (std::size_t x = tail; x < work.width; ++x) count_ring(work, x);
     write_row(work, out_row);
+    // The second row of the pair is the same: one copy of the whole row.
     if (y + 1 < height) std::memcpy(out_row + out_row_bytes, out_row, out_row_bytes);
   }
 

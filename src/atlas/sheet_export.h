@@ -1,0 +1,27 @@
+// The tiles of the program disk as a sheet that "-s" reads back: one
+// 4-bit BMP of 16 tiles across and 32 down (448 x 1024 pixels), with the
+// sixteen Apple II colours.  Each tile is coloured on its own, by the
+// filter of a default run (sharp colours, the ends of its rows not
+// joined): a map drawn from the sheet shows every tile exactly as
+// exported, while in a map drawn from the disk the two dots at each side
+// of a tile may take colour from their neighbours.
+#pragma once
+
+#include <cstdint>
+
+#include "run/options.h"
+#include "bitmap/image.h"
+#include "tiles/shape_sheet.h"
+
+// Colours each of the 512 tiles of `dots` (a sheet of dot values, as
+// loaded from the program disk) on its own into `colours`, which becomes a
+// 4-bit sheet of the same geometry with the palette of `dots`.  0, or -1
+// when memory runs out.
+int colour_tiles_one_by_one(const shape_sheet& dots, bitmap& colours);
+
+// Loads the tiles from the program disk as `opts` names it (sector order,
+// shape type, water) and writes them to `opts.sheet_file`: created new, or
+// replacing a file only with --overwrite, and only once complete.  Prints
+// its messages on standard output, which qz-atlas sends to standard
+// error.  The exit status: 0, or 1 after a message.
+int export_sheet(const options& opts);

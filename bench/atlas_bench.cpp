@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "run/options.h"
+#include "bench_support.h"
 
 namespace fs = std::filesystem;
 using seconds = std::chrono::duration<double>;
@@ -78,15 +78,6 @@ timing timed(const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
   work();
   return {seconds(std::chrono::steady_clock::now() - start).count(), cpu_of_children() - cpu};
-}
-
-std::vector<std::string> disk_options(const fs::path& disks) {
-  std::vector<std::string> args;
-  for (int i = 0; i < disk_image_count; ++i) {
-    args.push_back("-d" + std::to_string(i + 1));
-    args.push_back((disks / default_disk_images[static_cast<std::size_t>(i)]).string());
-  }
-  return args;
 }
 
 std::string contents_of(const fs::path& path) {
@@ -155,11 +146,6 @@ output_figures atlas_figures(const fs::path& folder) {
     m = next;
   }
   return f;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

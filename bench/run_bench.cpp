@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "common/file_handle.h"
-#include "run/options.h"
+#include "bench_support.h"
 
 namespace fs = std::filesystem;
 using seconds = std::chrono::duration<double>;
@@ -60,10 +60,7 @@ struct command {
 command render_command(const std::string& program, const fs::path& disks,
                        const std::vector<std::string>& extra) {
   command c{{program}};
-  for (int i = 0; i < disk_image_count; ++i) {
-    c.args.push_back("-d" + std::to_string(i + 1));
-    c.args.push_back((disks / default_disk_images[static_cast<std::size_t>(i)]).string());
-  }
+  for (const std::string& a : disk_options(disks)) c.args.push_back(a);
   c.args.insert(c.args.end(), extra.begin(), extra.end());
   return c;
 }
@@ -179,11 +176,6 @@ double timed_floor(command& nothing, const fs::path& folder, const std::vector<o
       fail("cannot write the floor's " + f.name);
   }
   return seconds(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 == 1 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 }  // namespace

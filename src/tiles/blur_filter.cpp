@@ -35,9 +35,10 @@ constexpr std::array<std::uint8_t, chunk_columns + 4> make_chunk_phases() {
 constexpr std::array<std::uint8_t, chunk_columns + 4> chunk_phases = make_chunk_phases();
 
 // Colours the `n` columns of a chunk from its masked bits into both `first`
-// and `second`.
+// and `second`.  Always inlined, so that it is compiled for the processor
+// the calling clone is for.
 template <bool soft>
-void colour_chunk(const std::uint8_t* __restrict masked, std::uint8_t* __restrict first,
+[[gnu::always_inline]] inline void colour_chunk(const std::uint8_t* __restrict masked, std::uint8_t* __restrict first,
                   std::uint8_t* __restrict second, std::size_t n) {
   for (std::size_t x = 0; x < n; ++x) {
     const std::uint8_t m2 = masked[x], m1 = masked[x + 1], m0 = masked[x + 2], p1 = masked[x + 3],
@@ -55,12 +56,13 @@ void colour_chunk(const std::uint8_t* __restrict masked, std::uint8_t* __restric
   }
 }
 
-// Colours the dot row `src` into `first` and `second`; `first` may be `src`
-// itself (every dot is read before its column is written, and the dots
-// that the joined ends reach are read first).
-template <bool soft>
-__attribute__((target_clones("avx2", "default"))) void colour_row(const std::uint8_t* src, std::uint8_t* first, std::uint8_t* second, std::size_t width,
-                bool join_ends) {
+// Colours the dot row `src` into `first` and `second`, sharp or soft;
+// `first` may be `src` itself (every dot is read before its column is
+// written, and the dots that the joined ends reach are read first).  An
+// AVX2 clone is chosen at run time where the processor has it.
+__attribute__((target_clones("avx2", "default"))) void colour_row(const std::uint8_t* src, std::uint8_t* first,
+                                                                   std::uint8_t* second, std::size_t width,
+                                                                   bool join_ends, bool soft) {
   auto lit_wrapped = [&](std::int64_t p) -> bool {
     if (!join_ends) return false;
     const auto w = static_cast<std::int64_t>(width);
@@ -80,7 +82,11 @@ __attribute__((target_clones("avx2", "default"))) void colour_row(const std::uin
     for (std::size_t i = 2; i < inside; ++i)
       masked[i] = static_cast<std::uint8_t>(chunk_phases[i] * (src[x0 + i - 2] != 0));
     for (std::size_t i = inside; i < n + 4; ++i) masked[i] = after[i - inside] ? chunk_phases[i] : 0;
-    colour_chunk<soft>(masked.data(), first + x0, second + x0, n);
+    if (soft) {
+      colour_chunk<true>(masked.data(), first + x0, second + x0, n);
+    } else {
+      colour_chunk<false>(masked.data(), first + x0, second + x0, n);
+    }
     // The last two columns of this chunk lead into the next one.
     masked[0] = masked[n];
     masked[1] = masked[n + 1];
@@ -115,10 +121,6 @@ void blur_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t blur) {
     // Both rows of a pair get the colours; an odd last row has no partner
     // and is coloured in place.
     std::uint8_t* below = y + 1 < height ? row + row_bytes : row;
-    if (blur != 0) {
-      colour_row<true>(row, row, below, row_bytes, joined);
-    } else {
-      colour_row<false>(row, row, below, row_bytes, joined);
-    }
+    colour_row(row, row, below, row_bytes, joined, blur != 0);
   }
 }

@@ -232,19 +232,11 @@ int read_categories(const options& opts, std::vector<category_data>& categories)
   return 0;
 }
 
-// Whether a picture of 32 x 32 tiles of the sheet fits the picture record.
-bool picture_fits(const shape_sheet& sheet) {
-  const std::uint64_t size = std::uint64_t(sheet.tile_width) * map_side * std::uint64_t(sheet.tile_height) *
-                             map_side * static_cast<std::uint64_t>(sheet.bytes_per_pixel);
-  return size <= UINT32_MAX && std::uint64_t(sheet.tile_width) * map_side <= INT32_MAX &&
-         std::uint64_t(sheet.tile_height) * map_side <= INT32_MAX;
-}
-
 // Everything after the output folder was found usable.
 int build_into(const options& opts, const char* generator, atlas_target& target, atlas_report& report) {
   shape_sheet sheet;
   if (load_sheet(opts, sheet) < 0) return 1;
-  if (!picture_fits(sheet)) {
+  if (!map_picture_fits(sheet)) {
     std::puts("error: memory exhausted!");
     return 1;
   }

@@ -20,7 +20,7 @@ int set_up_picture(const shape_sheet& sheet, bitmap& picture) {
   const std::int64_t width = std::int64_t{sheet.tile_width} * map_side;
   const std::int64_t height = std::int64_t{sheet.tile_height} * map_side;
   const std::int64_t size = width * height * sheet.bytes_per_pixel;
-  if (width > INT32_MAX || height > INT32_MAX || size > UINT32_MAX ||
+  if (!map_picture_fits(sheet) ||
       (picture.pixels = allocate_zeroed<std::uint8_t>(static_cast<std::size_t>(size))) == nullptr) {
     std::puts("error: memory exhausted!");
     return -1;

@@ -1,5 +1,6 @@
 #include "run/render_steps.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "map/category_read.h"
@@ -20,6 +21,13 @@ int load_sheet(const options& opts, shape_sheet& sheet) {
     return -1;
   }
   return 0;
+}
+
+bool map_picture_fits(const shape_sheet& sheet) {
+  const std::uint64_t width = std::uint64_t(sheet.tile_width < 0 ? 0 : sheet.tile_width) * map_side;
+  const std::uint64_t height = std::uint64_t(sheet.tile_height < 0 ? 0 : sheet.tile_height) * map_side;
+  const std::uint64_t size = width * height * std::uint64_t(sheet.bytes_per_pixel < 0 ? 0 : sheet.bytes_per_pixel);
+  return width <= INT32_MAX && height <= INT32_MAX && size <= UINT32_MAX;
 }
 
 int read_category(const options& opts, int c, map_data& maps, npc_data& npcs) {

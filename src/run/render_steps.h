@@ -18,6 +18,10 @@ inline constexpr std::int32_t default_placement_hour = 9;
 // disk.  0, or -1 after the messages.
 int load_sheet(const options& opts, shape_sheet& sheet);
 
+// Whether a picture of 32 x 32 tiles of the sheet fits the picture record:
+// width and height in 32 bits signed, its bytes in 32 bits unsigned.
+bool map_picture_fits(const shape_sheet& sheet);
+
 // Reads the maps and NPC tables of category `c` from its disk image.  0,
 // or -1 after the messages.
 int read_category(const options& opts, int c, map_data& maps, npc_data& npcs);

@@ -96,8 +96,6 @@ const char* fate_name(npc_fate fate) {
   }
 }
 
-constexpr bool holds_npc(std::uint8_t shape) { return shape != no_npc_shape_a && shape != no_npc_shape_b; }
-
 // The NPC slots a map lists: those with a shape in the schedule or in the
 // default record.
 std::vector<int> listed_npcs(const_location_view block) {

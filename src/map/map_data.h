@@ -7,7 +7,7 @@
 //   0..511   32 schedules of 16 bytes (NPC k at 16 * k):
 //              +0..2 modes[slot], +3..5 x[slot], +6..8 y[slot],
 //              +9..11 floor[slot] (255 = basement), +12..15 hours h0..h3
-//   512..543 shape numbers (0 and 0x1C: no NPC)
+//   512..543 shape numbers (see holds_npc)
 //   544..575 extra_a, carried from the disk
 //   576..735 32 default records of 5 bytes (NPC k at 576 + 5 * k):
 //              shape, x, y, floor, hour
@@ -31,8 +31,8 @@ inline constexpr int schedule_slots = 3;
 inline constexpr std::size_t location_block_bytes = 768;
 inline constexpr std::size_t npc_data_bytes = locations_per_category * location_block_bytes;  // 6144
 
-inline constexpr std::uint8_t no_npc_shape_a = 0x00;
-inline constexpr std::uint8_t no_npc_shape_b = 0x1C;
+// Shapes 0x00 and 0x1C mark a slot of a location's table that holds no NPC.
+constexpr bool holds_npc(std::uint8_t shape) { return shape != 0x00 && shape != 0x1C; }
 inline constexpr std::uint8_t basement_floor = 0xFF;
 
 using map_data = std::array<std::uint8_t, map_data_bytes>;

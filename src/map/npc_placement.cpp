@@ -34,7 +34,7 @@ npc_outcome scheduled(const_location_view npcs, int k, std::int32_t hour) {
   npc_outcome o;
   o.index = static_cast<std::uint8_t>(k);
   o.shape = npcs.shape(k);
-  if (o.shape == npc_shape::none || o.shape == npc_shape::none_too) return o;
+  if (!holds_npc(o.shape)) return o;
   const int slot = schedule_slot(npcs.hours(k, 0), npcs.hours(k, 1), npcs.hours(k, 2), npcs.hours(k, 3), hour);
   o.slot = static_cast<std::uint8_t>(slot);
   o.mode = npcs.mode(k, slot);
@@ -102,7 +102,7 @@ map_placement place_npcs(std::span<const std::uint8_t, map_bytes> map,
   for (int k = 0; k < npcs_per_location; ++k) {
     npc_outcome& o = placement.npcs[static_cast<std::size_t>(k)];
     o = scheduled(npcs, k, hour);
-    if (o.shape == npc_shape::none || o.shape == npc_shape::none_too) continue;
+    if (!holds_npc(o.shape)) continue;
     if (o.floor != floor) {
       o.fate = npc_fate::elsewhere;
       continue;

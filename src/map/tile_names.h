@@ -37,8 +37,6 @@ inline constexpr std::uint8_t prayer_cushion = 0xC9;
 
 // NPC shapes the rules single out.
 namespace npc_shape {
-inline constexpr std::uint8_t none = 0x00;            // 0x00 and 0x1C: the slot holds no NPC
-inline constexpr std::uint8_t none_too = 0x1C;
 inline constexpr std::uint8_t soldier = 0x5C;          // 0x5C-0x5F keep their tile on a bench
 inline constexpr std::uint8_t sea_serpent = 0xB8;      // 0xB8-0xBB lie in deep ocean
 }  // namespace npc_shape

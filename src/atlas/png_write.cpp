@@ -8,6 +8,8 @@
 #include <limits>
 #include <new>
 
+#include "bitmap/row_pack.h"
+
 namespace {
 
 constexpr std::array<std::uint8_t, 8> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -47,19 +49,10 @@ std::size_t png_row_bytes(std::uint32_t width, std::int32_t bit_count) {
 void pack_indices(const std::uint8_t* in, std::uint32_t width, int bits, std::uint8_t* out) {
   if (bits == 8) {
     std::memcpy(out, in, width);
-    return;
-  }
-  if (bits == 4) {
-    std::uint32_t x = 0;
-    for (; x + 1 < width; x += 2) *out++ = static_cast<std::uint8_t>((in[x] << 4) | (in[x + 1] & 0x0F));
-    if (x < width) *out = static_cast<std::uint8_t>(in[x] << 4);
-    return;
-  }
-  for (std::uint32_t x = 0; x < width; x += 8) {
-    std::uint8_t byte = 0;
-    for (std::uint32_t b = 0; b < 8 && x + b < width; ++b)
-      if (in[x + b] != 0) byte = static_cast<std::uint8_t>(byte | (0x80u >> b));
-    *out++ = byte;
+  } else if (bits == 4) {
+    pack_4bit_row(in, width, out);
+  } else {
+    pack_1bit_row(in, width, out);
   }
 }
 

@@ -100,7 +100,7 @@ timing time_retouch(const std::vector<std::uint8_t>& dots, int repetitions, int 
   for (int i = 0; i < repetitions; ++i) {
     std::memcpy(picture.pixels.get(), dots.data(), dots.size());
     const auto start = bench_clock::now();
-    if (retouch_bitmap(picture, join_ends, 0) < 0) std::exit(1);
+    if (retouch_bitmap(picture, join_ends, 0, standard_sink()) < 0) std::exit(1);
     add(t, start, bench_clock::now());
   }
   return t;

@@ -20,7 +20,7 @@ std::FILE* memory_stream(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  silence_stdout();
+  quiet_sink();
   return 0;
 }
 
@@ -29,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bitmap_header header;
     palette_buffer palette;
     byte_buffer pixels;
-    read_bitmap(f, header, palette, pixels);
+    read_bitmap(f, header, palette, pixels, quiet_sink());
     std::fclose(f);
   }
   if (std::FILE* f = memory_stream(data, size)) {
     shape_sheet sheet;
-    read_shape_bitmap(f, "fuzz", sheet, 16, 32);
+    read_shape_bitmap(f, "fuzz", sheet, 16, 32, quiet_sink());
     std::fclose(f);
   }
   return 0;

@@ -63,7 +63,7 @@ std::span<const std::uint8_t> image_of(const std::uint8_t* data, std::size_t siz
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  silence_stdout();
+  quiet_sink();
   return 0;
 }
 
@@ -78,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int read = 0;  // the orders whose reads both succeeded
   for (std::int32_t order : {1, 2}) {
     const int i = order - 1;
-    if (read_map_data(image, "category", maps[i], static_cast<std::int32_t>(map_data_bytes), order) == 0 &&
-        read_npc_data(image, "category", npcs[i], locations_per_category, order) == 0)
+    if (read_map_data(image, "category", maps[i], static_cast<std::int32_t>(map_data_bytes), order, quiet_sink()) == 0 &&
+        read_npc_data(image, "category", npcs[i], locations_per_category, order, quiet_sink()) == 0)
       read |= 1 << i;
   }
   // Once more with counts from the input: cut, empty, negative, or more
@@ -88,8 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     map_data spare_maps{};
     npc_data spare_npcs{};
     const std::int32_t count = static_cast<std::int32_t>(data[size - 3]) * 72 - 256;
-    read_map_data(image, "category", spare_maps, count, static_cast<std::int32_t>(when & 3));
-    read_npc_data(image, "category", spare_npcs, count / 256, static_cast<std::int32_t>(when & 3));
+    read_map_data(image, "category", spare_maps, count, static_cast<std::int32_t>(when & 3), quiet_sink());
+    read_npc_data(image, "category", spare_npcs, count / 256, static_cast<std::int32_t>(when & 3), quiet_sink());
   }
   const int i = static_cast<int>(choice & 1);
   if ((read & (1 << i)) == 0) return 0;
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
            std::span<const std::uint8_t, location_block_bytes>(block.bytes), floor,
            defaults ? 9 : static_cast<std::int32_t>(when % 24), 0, (when >> 6) & 1);
   if ((when & 0x30) == 0x30) {  // the costlier filter a quarter of the time
-    retouch_bitmap(picture, 1, static_cast<std::int32_t>(when & 3));
+    retouch_bitmap(picture, 1, static_cast<std::int32_t>(when & 3), quiet_sink());
   } else {
     blur_bitmap(picture, when & 1, (when >> 1) & 1);
   }

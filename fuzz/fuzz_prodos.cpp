@@ -67,7 +67,7 @@ int orders_of(std::span<const std::uint8_t> image) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  silence_stdout();
+  quiet_sink();
   return 0;
 }
 
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::int32_t order : {1, 2}) {
     if ((orders & order) == 0) continue;
     prodos_volume volume;
-    if (prodos_open(volume, image, "fuzz", order) == 0) {
+    if (prodos_open(volume, image, "fuzz", order, quiet_sink()) == 0) {
       read_tree(volume, volume.root.get(), "", 0);
       const prodos_entry& header = volume.root->entries[0];
       const std::string name = "/" + std::string(header.name.data(), header.name_length & 15);

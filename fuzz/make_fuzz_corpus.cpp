@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bitmap/bmp_build.h"
+#include "common/byte_order.h"
 #include "common/file_handle.h"
 #include "map/category_read.h"
 #include "map/category_write.h"
@@ -82,7 +83,7 @@ void set_entry_byte(prodos_builder& b, const prodos_entry_place& place, std::siz
 }
 
 void set_key_pointer(prodos_builder& b, const prodos_entry_place& place, std::uint16_t block) {
-  set_le16(b.blocks, prodos_entry_offset(place) + 17, block);
+  store_le16(b.blocks, prodos_entry_offset(place) + 17, block);
 }
 
 // Sets entry `i` of the index or master index block `block` (low byte at i,
@@ -151,10 +152,10 @@ void prodos_seeds(const fs::path& dir) {
     void (*apply)(prodos_builder&);
   };
   static const damage damages[] = {
-      {"dir_next_loop", [](prodos_builder& b) { set_le16(b.blocks, 512 * 2 + 2, 2); }},
-      {"dir_next_back", [](prodos_builder& b) { set_le16(b.blocks, 512 * 4 + 2, 3); }},
-      {"dir_next_outside", [](prodos_builder& b) { set_le16(b.blocks, 512 * 3 + 2, 0x4000); }},
-      {"bit_map_outside", [](prodos_builder& b) { set_le16(b.blocks, 512 * 2 + 4 + 35, 300); }},
+      {"dir_next_loop", [](prodos_builder& b) { store_le16(b.blocks, 512 * 2 + 2, 2); }},
+      {"dir_next_back", [](prodos_builder& b) { store_le16(b.blocks, 512 * 4 + 2, 3); }},
+      {"dir_next_outside", [](prodos_builder& b) { store_le16(b.blocks, 512 * 3 + 2, 0x4000); }},
+      {"bit_map_outside", [](prodos_builder& b) { store_le16(b.blocks, 512 * 2 + 4 + 35, 300); }},
       {"subdir_outside", [](prodos_builder& b) { set_key_pointer(b, b.dirs["DIR"].entry, 0x0200); }},
       {"subdir_to_volume", [](prodos_builder& b) { set_key_pointer(b, b.dirs["DIR/SUB"].entry, 2); }},
       {"subdir_to_itself", [](prodos_builder& b) {

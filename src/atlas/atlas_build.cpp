@@ -22,49 +22,25 @@
 #include "atlas/atlas_plan.h"
 #include "atlas/page_files.h"
 #include "atlas/png_write.h"
+#include "atlas/stop_signal.h"
 #include "common/file_handle.h"
 #include "map/map_table.h"
 #include "run/render_steps.h"
 
 namespace {
 
-// The signal that asked the build to stop, or 0: the one value a signal
-// handler may set, so it cannot live in the run's records.
-std::atomic<int> stop_signal{0};
-static_assert(std::atomic<int>::is_always_lock_free);
+bool is_terminal(std::FILE* stream) { return stream != nullptr && ::isatty(::fileno(stream)) == 1; }
 
-extern "C" void on_stop_signal(int signal) { stop_signal.store(signal); }
-
-constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
 // Fast compression: the pictures are small beside the BMP files they
 // stand for, and the time goes into compressing them.
 constexpr int png_level = 1;
 constexpr unsigned max_threads = 8;
 constexpr auto progress_interval = std::chrono::milliseconds(100);
 
-// Installs the stop handler for the build and puts the old ones back.  A
-// signal the program was started to ignore (as nohup does) stays ignored.
-struct stop_handlers {
-  struct sigaction old[std::size(stop_signals)];
-  stop_handlers() {
-    struct sigaction action {};
-    action.sa_handler = on_stop_signal;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(stop_signals); ++i) {
-      sigaction(stop_signals[i], nullptr, &old[i]);
-      if (old[i].sa_handler != SIG_IGN) sigaction(stop_signals[i], &action, nullptr);
-    }
-  }
-  ~stop_handlers() {
-    for (std::size_t i = 0; i < std::size(stop_signals); ++i) sigaction(stop_signals[i], &old[i], nullptr);
-  }
-  stop_handlers(const stop_handlers&) = delete;
-  stop_handlers& operator=(const stop_handlers&) = delete;
-};
-
 // What the threads that render share.
 struct render_job {
   const options& opts;
+  const message_sink& sink;
   const shape_sheet& sheet;
   const retouch_palette& colours;
   const atlas_plan& plan;
@@ -80,7 +56,7 @@ struct render_job {
     const std::lock_guard<std::mutex> guard(lock);
     if (!failed.exchange(true)) failure = message;
   }
-  bool stopped() const { return failed.load() || stop_signal.load() != 0; }
+  bool stopped() const { return failed.load() || stop_signal_received() != 0; }
 };
 
 // One thread's own buffers.
@@ -127,7 +103,7 @@ bool render_piece(render_job& job, renderer& r, const atlas_piece& piece) {
   // Only the even rows of the tiles when a filter colours the picture
   // from them.
   draw_tile_rows(picture, sheet, scene.tiles, piece.first_row, piece.row_count, job.opts.use_shape_bitmap == 0 ? 1 : 0);
-  if (colour_picture(job.opts, picture, job.colours) < 0) {
+  if (colour_picture(job.opts, picture, job.colours, job.sink) < 0) {
     job.fail("qz-atlas: cannot colour the picture '" + piece.file + "'");
     return false;
   }
@@ -152,7 +128,7 @@ void render_pieces(render_job& job, renderer& r, bool show_progress) {
     const std::size_t done = job.done.fetch_add(1) + 1;
     if (show_progress && std::chrono::steady_clock::now() - shown >= progress_interval) {
       shown = std::chrono::steady_clock::now();
-      std::fprintf(stderr, "\rqz-atlas: %zu of %zu pictures", done, job.order.size());
+      say(job.sink, "\rqz-atlas: %zu of %zu pictures", done, job.order.size());
     }
   }
 }
@@ -174,9 +150,8 @@ bool write_page_and_data(render_job& job, const std::vector<category_data>& cate
     if (!write_atlas_file(job, file.name, std::span<const std::uint8_t>(file.data, file.size))) return false;
   }
   const shape_sheet& sheet = job.sheet;
-  const bool retouched = job.opts.use_shape_bitmap == 0 && job.opts.blur_count >= 2;
   const atlas_picture_format format{sheet.tile_width * map_side, sheet.tile_height * map_side, sheet.tile_width,
-                                    sheet.tile_height, retouched ? 24 : sheet.bit_count};
+                                    sheet.tile_height, uses_retouch(job.opts) ? 24 : sheet.bit_count};
   std::string json = atlas_json(job.plan, categories, job.opts, format, generator);
   if (!write_atlas_text(job, "atlas.json", json)) return false;
   json.pop_back();  // the line end
@@ -202,7 +177,7 @@ bool write_atlas(render_job& job, const std::vector<category_data>& categories, 
       break;  // fewer threads then
     }
   }
-  const bool show_progress = ::isatty(STDERR_FILENO) == 1;
+  const bool show_progress = is_terminal(job.sink.console);
   try {
     if (write_page_and_data(job, categories, generator)) {
       renderer r;
@@ -213,19 +188,21 @@ bool write_atlas(render_job& job, const std::vector<category_data>& categories, 
     job.fail("qz-atlas: memory exhausted");
   }
   for (std::thread& t : helpers) t.join();
-  if (show_progress) std::fputs("\r\033[K", stderr);
-  if (job.failed.load()) std::fprintf(stderr, "%s\n", job.failure.c_str());
-  return !job.stopped();
+  if (show_progress) say(job.sink, "\r\033[K");
+  if (job.failed.load()) say(job.sink, "%s\n", job.failure.c_str());
+  // Messages that could not be written (standard error on a closed pipe)
+  // fail the build like any other write.
+  return !job.stopped() && !sink_failed(job.sink);
 }
 
 // Reads the selected categories in map-table order.  0, or -1 after the
 // messages.
-int read_categories(const options& opts, std::vector<category_data>& categories) {
+int read_categories(const options& opts, std::vector<category_data>& categories, const message_sink& sink) {
   for (int c = 0; c < category_count; ++c) {
     if ((opts.category_mask & (1 << c)) == 0) continue;
     category_data& data = categories.emplace_back();
     data.category = c;
-    if (read_category(opts, c, data.maps, data.npcs) < 0) return -1;
+    if (read_category(opts, c, data.maps, data.npcs, sink) < 0) return -1;
     data.default_npcs = data.npcs;
     copy_default_places(data.default_npcs);
   }
@@ -233,21 +210,22 @@ int read_categories(const options& opts, std::vector<category_data>& categories)
 }
 
 // Everything after the output folder was found usable.
-int build_into(const options& opts, const char* generator, atlas_target& target, atlas_report& report) {
+int build_into(const options& opts, const char* generator, atlas_target& target, atlas_report& report,
+               const message_sink& sink) {
   shape_sheet sheet;
-  if (load_sheet(opts, sheet) < 0) return 1;
+  if (load_sheet(opts, sheet, sink) < 0) return 1;
   if (!map_picture_fits(sheet)) {
-    std::puts("error: memory exhausted!");
+    say(sink, "error: memory exhausted!\n");
     return 1;
   }
   std::vector<category_data> categories;
   atlas_plan plan;
   try {
     categories.reserve(category_count);
-    if (read_categories(opts, categories) < 0) return 1;
+    if (read_categories(opts, categories, sink) < 0) return 1;
     plan_atlas(categories, opts.no_npcs, opts.no_change_pose, plan);
   } catch (const std::bad_alloc&) {
-    std::fputs("qz-atlas: memory exhausted\n", stderr);
+    say(sink, "qz-atlas: memory exhausted\n");
     return 1;
   }
   report.maps = static_cast<int>(plan.maps.size());
@@ -260,29 +238,29 @@ int build_into(const options& opts, const char* generator, atlas_target& target,
   if (uses_retouch(opts)) build_retouch_palette(*colours);
 
   const stop_handlers handlers;
-  if (create_build_folder(target) < 0) return 1;
-  render_job job{opts, sheet, *colours, plan, target.build, {}, {}, {}, {}, {}, {}};
+  if (create_build_folder(target, sink) < 0) return 1;
+  render_job job{opts, sink, sheet, *colours, plan, target.build, {}, {}, {}, {}, {}, {}};
   if (!write_atlas(job, categories, generator)) {
     discard_build(target);
     return 1;
   }
-  return commit_build(target) < 0 ? 1 : 0;
+  return commit_build(target, sink) < 0 ? 1 : 0;
 }
 
 }  // namespace
 
-int build_atlas(const options& opts, const char* generator, atlas_report& report) {
+int build_atlas(const options& opts, const char* generator, atlas_report& report, const message_sink& sink) {
   report = atlas_report{};
-  stop_signal.store(0);
+  clear_stop_signal();
   atlas_target target;
-  if (prepare_target(opts.output_folder, opts.overwrite != 0, target) < 0) return 1;
-  const int status = build_into(opts, generator, target, report);
-  if (const int signal = stop_signal.load(); signal != 0) {
-    if (status != 0) std::fprintf(stderr, "qz-atlas: stopped by signal %d; no atlas was written\n", signal);
+  if (prepare_target(opts.output_folder, opts.overwrite != 0, target, sink) < 0) return 1;
+  const int status = build_into(opts, generator, target, report, sink);
+  if (const int signal = stop_signal_received(); signal != 0) {
+    if (status != 0) say(sink, "qz-atlas: stopped by signal %d; no atlas was written\n", signal);
     std::raise(signal);  // the default action again: ends the process
   }
-  if (status == 0 && ::isatty(STDERR_FILENO) == 1)
-    std::fprintf(stderr, "qz-atlas: wrote the atlas '%s': %d maps, %d distinct pictures, %d picture files\n",
-                 target.folder.c_str(), report.maps, report.distinct_views, report.pieces);
+  if (status == 0 && is_terminal(sink.console))
+    say(sink, "qz-atlas: wrote the atlas '%s': %d maps, %d distinct pictures, %d picture files\n",
+        target.folder.c_str(), report.maps, report.distinct_views, report.pieces);
   return status;
 }

@@ -3,12 +3,13 @@
 // pictures, the data and the page into a new folder and moves it into
 // place (atlas_folder.h).
 //
-// Messages: the disk and tile loaders print zud2avuze's lines to standard
-// output (main sends it to standard error); the atlas's own go to standard
-// error.  A progress line is kept on standard error while it works when
-// that is a terminal.
+// Messages: the disk and tile loaders print zud2avuze's lines, and the
+// atlas its own, to the sink's console (qz-atlas's standard error).  A
+// progress line is kept there while it works when that is a terminal.  A
+// message that cannot be written fails the build.
 #pragma once
 
+#include "common/message_sink.h"
 #include "run/options.h"
 
 // What a run did, for its caller and the benchmark.
@@ -24,4 +25,4 @@ struct atlas_report {
 // written, and an earlier one stays).  A SIGINT, SIGTERM or SIGHUP stops
 // the build: the build folder is removed and the signal then ends the
 // process as it would have.
-int build_atlas(const options& opts, const char* generator, atlas_report& report);
+int build_atlas(const options& opts, const char* generator, atlas_report& report, const message_sink& sink);

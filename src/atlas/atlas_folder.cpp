@@ -69,7 +69,7 @@ void remove_folder(const std::string& path) {
 
 // Puts back an atlas moved aside by a build that was interrupted before it
 // moved its own into place, and removes the folders such builds left.
-void clean_leftovers(const atlas_target& t) {
+void clean_leftovers(const atlas_target& t, const message_sink& sink) {
   std::vector<std::string> names;
   if (DIR* d = ::opendir(t.parent.c_str())) {
     while (const dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
@@ -81,7 +81,7 @@ void clean_leftovers(const atlas_target& t) {
     if (pid < 0 || running(pid) || !is_folder(path)) continue;
     if (!exists(t.folder) && holds_marker(path) &&
         ::rename(path.c_str(), t.folder.c_str()) == 0) {
-      std::fprintf(stderr, "qz-atlas: put back the atlas '%s' that an interrupted build had moved aside\n",
+      say(sink, "qz-atlas: put back the atlas '%s' that an interrupted build had moved aside\n",
                    t.folder.c_str());
     } else {
       remove_folder(path);
@@ -100,25 +100,24 @@ int exchange(const std::string& a, const std::string& b) {
 }
 
 // Checks what is at the atlas folder's place: 0 when it may be written.
-int check_place(atlas_target& t, bool overwrite) {
+int check_place(atlas_target& t, bool overwrite, const message_sink& sink) {
   struct stat s;
   if (::lstat(t.folder.c_str(), &s) != 0) {
     if (errno != ENOENT) {
-      std::fprintf(stderr, "qz-atlas: cannot use '%s': %s\n", t.folder.c_str(), std::strerror(errno));
+      say(sink, "qz-atlas: cannot use '%s': %s\n", t.folder.c_str(), std::strerror(errno));
       return -1;
     }
     t.replaces = false;
     return 0;
   }
   if (!S_ISDIR(s.st_mode) || !holds_marker(t.folder)) {
-    std::fprintf(stderr,
-                 "qz-atlas: '%s' exists and is not an atlas (a folder holding a %s file); "
+    say(sink, "qz-atlas: '%s' exists and is not an atlas (a folder holding a %s file); "
                  "it is left as it is: name another folder with -o\n",
                  t.folder.c_str(), atlas_marker_name);
     return -1;
   }
   if (!overwrite) {
-    std::fprintf(stderr, "qz-atlas: '%s' holds an atlas already; give --overwrite to replace it\n",
+    say(sink, "qz-atlas: '%s' holds an atlas already; give --overwrite to replace it\n",
                  t.folder.c_str());
     return -1;
   }
@@ -128,7 +127,7 @@ int check_place(atlas_target& t, bool overwrite) {
 
 }  // namespace
 
-int prepare_target(const char* folder, bool overwrite, atlas_target& t) {
+int prepare_target(const char* folder, bool overwrite, atlas_target& t, const message_sink& sink) {
   std::string path = folder != nullptr ? folder : "";
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const std::size_t slash = path.rfind('/');
@@ -136,38 +135,38 @@ int prepare_target(const char* folder, bool overwrite, atlas_target& t) {
   t.parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   t.name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (t.name.empty() || t.name == "." || t.name == ".." || t.name == "/") {
-    std::fprintf(stderr, "qz-atlas: cannot make an atlas as '%s': name a folder of its own\n", path.c_str());
+    say(sink, "qz-atlas: cannot make an atlas as '%s': name a folder of its own\n", path.c_str());
     return -1;
   }
   t.build = beside(t, new_tag, static_cast<long>(::getpid()));
-  clean_leftovers(t);
-  return check_place(t, overwrite);
+  clean_leftovers(t, sink);
+  return check_place(t, overwrite, sink);
 }
 
-int create_build_folder(atlas_target& t) {
+int create_build_folder(atlas_target& t, const message_sink& sink) {
   if (::mkdir(t.build.c_str(), 0777) != 0) {
-    std::fprintf(stderr, "qz-atlas: cannot create the folder '%s': %s\n", t.build.c_str(), std::strerror(errno));
+    say(sink, "qz-atlas: cannot create the folder '%s': %s\n", t.build.c_str(), std::strerror(errno));
     return -1;
   }
   const std::string images = t.build + "/img";
   if (::mkdir(images.c_str(), 0777) != 0) {
-    std::fprintf(stderr, "qz-atlas: cannot create the folder '%s': %s\n", images.c_str(), std::strerror(errno));
+    say(sink, "qz-atlas: cannot create the folder '%s': %s\n", images.c_str(), std::strerror(errno));
     discard_build(t);
     return -1;
   }
   return 0;
 }
 
-int commit_build(atlas_target& t) {
+int commit_build(atlas_target& t, const message_sink& sink) {
   // Something may have taken the place while the atlas was built.
-  if (check_place(t, t.replaces) < 0) {
+  if (check_place(t, t.replaces, sink) < 0) {
     discard_build(t);
     return -1;
   }
   if (!t.replaces) {
     if (::renameat2(AT_FDCWD, t.build.c_str(), AT_FDCWD, t.folder.c_str(), RENAME_NOREPLACE) != 0 &&
         ((errno != EINVAL && errno != ENOSYS) || ::rename(t.build.c_str(), t.folder.c_str()) != 0)) {
-      std::fprintf(stderr, "qz-atlas: cannot move the atlas into '%s': %s\n", t.folder.c_str(), std::strerror(errno));
+      say(sink, "qz-atlas: cannot move the atlas into '%s': %s\n", t.folder.c_str(), std::strerror(errno));
       discard_build(t);
       return -1;
     }
@@ -178,21 +177,21 @@ int commit_build(atlas_target& t) {
     return 0;
   }
   if (errno != EINVAL && errno != ENOSYS) {
-    std::fprintf(stderr, "qz-atlas: cannot replace the atlas '%s': %s\n", t.folder.c_str(), std::strerror(errno));
+    say(sink, "qz-atlas: cannot replace the atlas '%s': %s\n", t.folder.c_str(), std::strerror(errno));
     discard_build(t);
     return -1;
   }
   // No swap here: the old atlas goes aside first, then the new one in.
   const std::string aside = beside(t, old_tag, static_cast<long>(::getpid()));
   if (::rename(t.folder.c_str(), aside.c_str()) != 0) {
-    std::fprintf(stderr, "qz-atlas: cannot move the atlas '%s' aside: %s\n", t.folder.c_str(), std::strerror(errno));
+    say(sink, "qz-atlas: cannot move the atlas '%s' aside: %s\n", t.folder.c_str(), std::strerror(errno));
     discard_build(t);
     return -1;
   }
   if (::rename(t.build.c_str(), t.folder.c_str()) != 0) {
     const int error = errno;
     ::rename(aside.c_str(), t.folder.c_str());
-    std::fprintf(stderr, "qz-atlas: cannot move the atlas into '%s': %s\n", t.folder.c_str(), std::strerror(error));
+    say(sink, "qz-atlas: cannot move the atlas into '%s': %s\n", t.folder.c_str(), std::strerror(error));
     discard_build(t);
     return -1;
   }

@@ -11,10 +11,12 @@
 // interrupted build: the next build removes them, and first puts back an
 // atlas that was moved aside and never replaced.
 //
-// Every message goes to standard error, beginning "qz-atlas: ".
+// Every message goes to the sink's console, beginning "qz-atlas: ".
 #pragma once
 
 #include <string>
+
+#include "common/message_sink.h"
 
 // The file whose presence marks a folder as an atlas.
 inline constexpr const char* atlas_marker_name = ".qz-atlas";
@@ -31,16 +33,16 @@ struct atlas_target {
 // folder with the marker and `overwrite` is set.  Puts back an atlas that
 // an interrupted build moved aside, then removes the leftovers of
 // interrupted builds.  0; -1 after a message (nothing touched).
-int prepare_target(const char* folder, bool overwrite, atlas_target& target);
+int prepare_target(const char* folder, bool overwrite, atlas_target& target, const message_sink& sink);
 
 // Creates the build folder with its subfolder "img".  0, or -1 after a
 // message.
-int create_build_folder(atlas_target& target);
+int create_build_folder(atlas_target& target, const message_sink& sink);
 
 // Moves the build folder into place and removes the atlas it replaces.  0,
 // or -1 after a message, with the build folder removed and the earlier
 // atlas, if any, in its place.
-int commit_build(atlas_target& target);
+int commit_build(atlas_target& target, const message_sink& sink);
 
 // Removes the build folder and everything in it (after a failure).
 void discard_build(const atlas_target& target);

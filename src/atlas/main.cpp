@@ -1,11 +1,11 @@
 // qz-atlas: every map of the game's castles, dwellings, keeps and townes,
 // at every hour, as one web page that opens from disk.
-#include <unistd.h>
-
+#include <csignal>
 #include <cstdio>
 
 #include "atlas/atlas_build.h"
 #include "atlas/sheet_export.h"
+#include "common/standard_streams.h"
 #include "run/options.h"
 
 namespace {
@@ -28,12 +28,17 @@ int main(int argc, char** argv) {
       return usage_error;
     case parse_outcome::run: break;
   }
-  // The loaders shared with zud2avuze print their lines to standard
-  // output; here they are diagnostics, so standard output becomes
-  // standard error, unbuffered to keep the order of the lines.
-  if (::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (opts.sheet_file != nullptr) return export_sheet(opts);
+  // Every message, the disk readers' included, goes to standard error;
+  // without it the run cannot report and does not start.  Closed standard
+  // descriptors are filled so that no file of the atlas takes their place.
+  if (!descriptor_open(2)) return 1;
+  fill_standard_descriptors();
+  // A write to a standard error whose reader has gone fails like any
+  // other write (the build then removes what it began) instead of ending
+  // the program on the spot.
+  std::signal(SIGPIPE, SIG_IGN);
+  const message_sink sink = diagnostics_only_sink();
+  if (opts.sheet_file != nullptr) return export_sheet(opts, sink);
   atlas_report report;
-  return build_atlas(opts, generator, report);
+  return build_atlas(opts, generator, report, sink);
 }

@@ -1,13 +1,17 @@
 #include "atlas/sheet_export.h"
 
+#include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "atlas/stop_signal.h"
 #include "bitmap/bmp_write.h"
 #include "common/file_handle.h"
 #include "run/render_steps.h"
@@ -43,9 +47,25 @@ int colour_tiles_one_by_one(const shape_sheet& dots, bitmap& colours) {
 
 namespace {
 
-// Writes the picture to a new file beside `path` and renames it into
-// place: the file at `path` is either the whole sheet or what it was.
-int write_in_one_step(const char* path, const bitmap& picture) {
+// Moves the finished file `temporary` to `path`.  With `overwrite` a file
+// there is replaced; without, the move never replaces one, even one made
+// while the sheet was being written: the kernel's no-replace rename, or
+// where a file system refuses that, a second link made only if the name
+// is free.  0; 1 when a file is at `path`; -1 when it cannot be moved.
+int move_into_place(const std::string& temporary, const char* path, bool overwrite) {
+  if (overwrite) return ::rename(temporary.c_str(), path) == 0 ? 0 : -1;
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) == 0) return 0;
+  if (errno == EEXIST) return 1;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
+  if (::link(temporary.c_str(), path) != 0) return errno == EEXIST ? 1 : -1;
+  ::unlink(temporary.c_str());
+  return 0;
+}
+
+// Writes the picture to a new file beside `path` and moves it into place:
+// the file at `path` is either the whole sheet or what it was.  A stop
+// signal received meanwhile removes the new file.
+int write_in_one_step(const char* path, const bitmap& picture, bool overwrite, const message_sink& sink) {
   bitmap_header header;
   if (create_bitmap_header(header, static_cast<std::uint32_t>(picture.width),
                            static_cast<std::uint32_t>(picture.height),
@@ -54,36 +74,59 @@ int write_in_one_step(const char* path, const bitmap& picture) {
   const std::string temporary = std::string(path) + ".qz-atlas-new." + std::to_string(::getpid());
   unique_file stream = open_file(temporary.c_str(), "wb");
   if (!stream) {
-    std::printf("qz-atlas: cannot write '%s': %s\n", temporary.c_str(), std::strerror(errno));
+    say(sink, "qz-atlas: cannot write '%s': %s\n", temporary.c_str(), std::strerror(errno));
     return -1;
   }
-  const bool written = write_bitmap(stream.get(), header, picture.palette, picture.pixels.get()) == 0;
-  if (close_written(stream) < 0 || !written || ::rename(temporary.c_str(), path) != 0) {
-    std::printf("qz-atlas: cannot write '%s'\n", path);
+  const bool written = write_bitmap(stream.get(), header, picture.palette, picture.pixels.get(), sink) == 0;
+  if (close_written(stream) < 0 || !written || stop_signal_received() != 0) {
+    if (stop_signal_received() == 0) say(sink, "qz-atlas: cannot write '%s'\n", path);
+    ::unlink(temporary.c_str());
+    return -1;
+  }
+  const int moved = move_into_place(temporary, path, overwrite);
+  if (moved != 0) {
+    if (moved > 0)
+      say(sink, "qz-atlas: '%s' exists; --overwrite replaces it\n", path);
+    else
+      say(sink, "qz-atlas: cannot write '%s'\n", path);
     ::unlink(temporary.c_str());
     return -1;
   }
   return 0;
 }
 
-}  // namespace
-
-int export_sheet(const options& opts) {
+int export_tiles(const options& opts, const message_sink& sink) {
   if (opts.use_shape_bitmap != 0) {
-    std::puts("qz-atlas: --export-sheet takes the tiles from the program disk, not from -s");
+    say(sink, "qz-atlas: --export-sheet takes the tiles from the program disk, not from -s\n");
     return 1;
   }
   struct stat status;
   if (opts.overwrite == 0 && ::stat(opts.sheet_file, &status) == 0) {
-    std::printf("qz-atlas: '%s' exists; --overwrite replaces it\n", opts.sheet_file);
+    say(sink, "qz-atlas: '%s' exists; --overwrite replaces it\n", opts.sheet_file);
     return 1;
   }
   shape_sheet dots;
-  if (load_sheet(opts, dots) < 0) return 1;
+  if (load_sheet(opts, dots, sink) < 0) return 1;
   bitmap colours;
   if (colour_tiles_one_by_one(dots, colours) < 0) {
-    std::puts("error: memory exhausted!");
+    say(sink, "error: memory exhausted!\n");
     return 1;
   }
-  return write_in_one_step(opts.sheet_file, colours) < 0 ? 1 : 0;
+  return write_in_one_step(opts.sheet_file, colours, opts.overwrite != 0, sink) < 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int export_sheet(const options& opts, const message_sink& sink) {
+  clear_stop_signal();
+  int status = 0;
+  {
+    const stop_handlers handlers;
+    status = export_tiles(opts, sink);
+  }
+  if (const int signal = stop_signal_received(); signal != 0) {
+    if (status != 0) say(sink, "qz-atlas: stopped by signal %d; no sheet was written\n", signal);
+    std::raise(signal);  // the default action again: ends the process
+  }
+  return status;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "common/message_sink.h"
 #include "run/options.h"
 #include "bitmap/image.h"
 #include "tiles/shape_sheet.h"
@@ -21,7 +22,9 @@ int colour_tiles_one_by_one(const shape_sheet& dots, bitmap& colours);
 
 // Loads the tiles from the program disk as `opts` names it (sector order,
 // shape type, water) and writes them to `opts.sheet_file`: created new, or
-// replacing a file only with --overwrite, and only once complete.  Prints
-// its messages on standard output, which qz-atlas sends to standard
-// error.  The exit status: 0, or 1 after a message.
-int export_sheet(const options& opts);
+// replacing a file only with --overwrite, and only once complete; without
+// it, a file found at the end is never replaced either.  Prints its
+// messages to the sink's console.  The exit status: 0, or 1 after a
+// message.  SIGINT, SIGTERM and SIGHUP remove the file being written, and
+// then end the process as they would have.
+int export_sheet(const options& opts, const message_sink& sink);

@@ -13,14 +13,13 @@ namespace {
 // negative width, sizes that only matched because they wrapped around 32
 // bits, or a pixel buffer beyond `bmp_max_pixel_bytes`.  Prints the reason
 // and gives -1, or 0 when the picture can be read.
-int refuse_unreadable_sizes(const bitmap_header& header) {
+int refuse_unreadable_sizes(const bitmap_header& header, const message_sink& sink) {
   if (static_cast<std::int32_t>(header.width) < 0) {
-    std::printf("error: check_bitmap_header() - negative width 0x%X not supported\n", header.width);
+    say(sink, "error: check_bitmap_header() - negative width 0x%X not supported\n", header.width);
     return -1;
   }
   if (static_cast<std::int32_t>(header.height) < 0) {
-    std::printf(
-        "error: check_bitmap_header() - negative height 0x%X (top-down rows) not supported\n",
+    say(sink, "error: check_bitmap_header() - negative height 0x%X (top-down rows) not supported\n",
         header.height);
     return -1;
   }
@@ -34,12 +33,12 @@ int refuse_unreadable_sizes(const bitmap_header& header) {
   const std::uint64_t pixel_bytes = width * height * pixel_size;
   constexpr std::uint64_t limit32 = 0xFFFFFFFFu;
   if (row_size > limit32 || data_length > limit32 || data_end > limit32 || pixel_bytes > limit32) {
-    std::printf("error: check_bitmap_header() - size 0x%X x 0x%X at %u bits overflows 32 bits\n",
+    say(sink, "error: check_bitmap_header() - size 0x%X x 0x%X at %u bits overflows 32 bits\n",
                 header.width, header.height, static_cast<unsigned>(header.bit_count));
     return -1;
   }
   if (pixel_bytes > bmp_max_pixel_bytes) {
-    std::printf("error: check_bitmap_header() - pixel data 0x%X bytes exceeds limit 0x%X\n",
+    say(sink, "error: check_bitmap_header() - pixel data 0x%X bytes exceeds limit 0x%X\n",
                 static_cast<std::uint32_t>(pixel_bytes), bmp_max_pixel_bytes);
     return -1;
   }
@@ -66,20 +65,20 @@ void unpack_row(const std::uint8_t* row, std::uint32_t width, std::uint16_t bit_
 
 }  // namespace
 
-int check_bitmap_header(bitmap_header& header) {
+int check_bitmap_header(bitmap_header& header, const message_sink& sink) {
   int warnings = 0;
   if (header.header_size != bmp_info_header_bytes) {
-    std::puts("error: check_bitmap_header() - not supported header type - support only Windows V3");
+    say(sink, "error: check_bitmap_header() - not supported header type - support only Windows V3\n");
     return -1;
   }
   if (header.planes != 1) return -1;
   if (header.compression != 0) {
-    std::puts("error: check_bitmap_header() - not support compression");
+    say(sink, "error: check_bitmap_header() - not support compression\n");
     return -1;
   }
   const std::int32_t entries = bmp_palette_entries(header.bit_count);
   if (entries < 0) {
-    std::puts("error: check_bitmap_header() - unknown bit count");
+    say(sink, "error: check_bitmap_header() - unknown bit count\n");
     return -1;
   }
 
@@ -90,35 +89,35 @@ int check_bitmap_header(bitmap_header& header) {
   const std::uint32_t expected_end = expected_length + expected_offset;
 
   if (header.data_offset != expected_offset) {
-    std::printf("error: check_bitmap_header() - offset size 0x%X != 0x%X\n", header.data_offset,
+    say(sink, "error: check_bitmap_header() - offset size 0x%X != 0x%X\n", header.data_offset,
                 expected_offset);
     return -1;
   }
   if (header.data_length == 0) {
     header.data_length = expected_length;
-    std::printf("warning: check_bitmap_header() - data length is 0 ... corrected: 0x%X\n",
+    say(sink, "warning: check_bitmap_header() - data length is 0 ... corrected: 0x%X\n",
                 expected_length);
     ++warnings;
   }
   if (header.data_length != expected_length) {
-    std::printf("error: check_bitmap_header() - data length 0x%X != 0x%X\n", header.data_length,
+    say(sink, "error: check_bitmap_header() - data length 0x%X != 0x%X\n", header.data_length,
                 expected_length);
     return -1;
   }
   if (header.file_length > expected_end) {
-    std::printf("warning: check_bitmap_header() - file length 0x%X > 0x%X\n", header.file_length,
+    say(sink, "warning: check_bitmap_header() - file length 0x%X > 0x%X\n", header.file_length,
                 expected_end);
     ++warnings;
   } else if (header.file_length < expected_end) {
-    std::printf("error: check_bitmap_header() - file length 0x%X < 0x%X\n", header.file_length,
+    say(sink, "error: check_bitmap_header() - file length 0x%X < 0x%X\n", header.file_length,
                 expected_end);
     return -1;
   }
-  if (refuse_unreadable_sizes(header) < 0) return -1;
+  if (refuse_unreadable_sizes(header, sink) < 0) return -1;
   return warnings;
 }
 
-int read_bitmap_header(std::FILE* stream, bitmap_header& header) {
+int read_bitmap_header(std::FILE* stream, bitmap_header& header, const message_sink& sink) {
   std::array<std::uint8_t, bmp_header_bytes> raw{};
   if (std::fread(raw.data(), raw.size(), 1, stream) != 1) return -1;
   if (raw[0] != 'B' || raw[1] != 'M') return -1;
@@ -138,7 +137,7 @@ int read_bitmap_header(std::FILE* stream, bitmap_header& header) {
   header.y_pixels_per_meter = get_le32(c);
   header.colors_used = get_le32(c);
   header.colors_important = get_le32(c);
-  return check_bitmap_header(header);
+  return check_bitmap_header(header, sink);
 }
 
 int read_palette(std::FILE* stream, std::uint32_t* palette, int count) {
@@ -151,9 +150,9 @@ int read_palette(std::FILE* stream, std::uint32_t* palette, int count) {
 }
 
 int read_bitmap(std::FILE* stream, bitmap_header& header, palette_buffer& palette,
-                byte_buffer& pixels) {
-  if (read_bitmap_header(stream, header) < 0) {
-    std::puts("error: read_bitmap() - can't read bitmap header");
+                byte_buffer& pixels, const message_sink& sink) {
+  if (read_bitmap_header(stream, header, sink) < 0) {
+    say(sink, "error: read_bitmap() - can't read bitmap header\n");
     return -1;
   }
   // The header check has bounded every size below to fit 32 bits and the
@@ -165,18 +164,18 @@ int read_bitmap(std::FILE* stream, bitmap_header& header, palette_buffer& palett
 
   pixels = allocate_zeroed<std::uint8_t>(line_bytes * height);
   if (pixels == nullptr) {
-    std::puts("error: memory exhaust!");
+    say(sink, "error: memory exhaust!\n");
     return -2;
   }
   const std::int32_t entries = bmp_palette_entries(header.bit_count);
   if (entries > 0) {
     palette = allocate_zeroed<std::uint32_t>(static_cast<std::size_t>(entries));
     if (palette == nullptr) {
-      std::puts("error: memory exhaust!");
+      say(sink, "error: memory exhaust!\n");
       return -2;
     }
     if (read_palette(stream, palette.get(), entries) < 0) {
-      std::puts("error: read_bitmap() - can't read palette");
+      say(sink, "error: read_bitmap() - can't read palette\n");
       return -1;
     }
   }
@@ -187,13 +186,13 @@ int read_bitmap(std::FILE* stream, bitmap_header& header, palette_buffer& palett
   if (row_size == 0 || height == 0) return 0;
   byte_buffer row = allocate_zeroed<std::uint8_t>(row_size);
   if (row == nullptr) {
-    std::puts("error: memory exhaust!");
+    say(sink, "error: memory exhaust!\n");
     return -2;
   }
   // The first stored row is the bottom one.
   for (std::uint32_t r = height; r-- > 0;) {
     if (std::fread(row.get(), row_size, 1, stream) != 1) {
-      std::puts("error: read_bitmap() - can't read bitmap data");
+      say(sink, "error: read_bitmap() - can't read bitmap data\n");
       return -1;
     }
     unpack_row(row.get(), width, header.bit_count, pixels.get() + line_bytes * r);

@@ -2,45 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <sys/stat.h>
 
+#include "bitmap/row_pack.h"
 #include "common/byte_order.h"
 #include "common/file_handle.h"
 
 namespace {
 
 constexpr std::size_t stream_buffer_bytes = std::size_t{1} << 20;
-
-// Packs a row of one-byte pixels into 1-bit bytes, leftmost pixel in the
-// most significant bit.
-std::size_t pack_1bit(const std::uint8_t* row, std::uint32_t count, std::uint8_t* out) {
-  std::size_t n = 0;
-  for (std::uint32_t x = 0; x < count; x += 8) {
-    std::uint8_t byte = 0;
-    for (std::uint32_t b = 0; b < 8 && x + b < count; ++b) {
-      if (row[x + b] != 0) byte = static_cast<std::uint8_t>(byte | (0x80u >> b));
-    }
-    out[n++] = byte;
-  }
-  return n;
-}
-
-// Packs a row of one-byte pixels into 4-bit bytes, left pixel in the high
-// nibble; an odd last pixel fills the high nibble alone.  The pairs are
-// read as little-endian 16-bit words, a loop the compiler vectorizes.
-__attribute__((target_clones("avx2", "default"))) std::size_t pack_4bit(const std::uint8_t* __restrict row, std::uint32_t count, std::uint8_t* __restrict out) {
-  const std::size_t pairs = count / 2;
-  for (std::size_t i = 0; i < pairs; ++i) {
-    std::uint16_t pair;
-    std::memcpy(&pair, row + 2 * i, 2);
-    if constexpr (std::endian::native == std::endian::big) pair = static_cast<std::uint16_t>(pair >> 8 | pair << 8);
-    out[i] = static_cast<std::uint8_t>(((pair & 0x0F) << 4) | ((pair >> 8) & 0x0F));
-  }
-  if (count % 2 != 0) out[pairs] = static_cast<std::uint8_t>(row[count - 1] << 4);
-  return pairs + count % 2;
-}
 
 bool write_all(std::FILE* stream, const std::uint8_t* data, std::size_t size) {
   return std::fwrite(data, 1, size, stream) == size;
@@ -54,8 +25,8 @@ bool write_packed_row(std::FILE* stream, const std::uint8_t* row, std::uint32_t 
   std::array<std::uint8_t, chunk_pixels / 2> out;
   for (std::uint32_t x = 0; x < width; x += chunk_pixels) {
     const std::uint32_t count = std::min(chunk_pixels, width - x);
-    const std::size_t n = bit_count == 1 ? pack_1bit(row + x, count, out.data())
-                                         : pack_4bit(row + x, count, out.data());
+    const std::size_t n = bit_count == 1 ? pack_1bit_row(row + x, count, out.data())
+                                         : pack_4bit_row(row + x, count, out.data());
     if (!write_all(stream, out.data(), n)) return false;
   }
   return true;
@@ -125,11 +96,11 @@ int write_palette(std::FILE* stream, const std::uint32_t* palette, int count) {
 }
 
 int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint32_t* palette,
-                 const std::uint8_t* pixels) {
+                 const std::uint8_t* pixels, const message_sink& sink) {
   const std::int32_t entries = bmp_palette_entries(header.bit_count);
   if (entries < 0) return -1;
   if (write_bitmap_header(stream, header) < 0) {
-    std::puts("error: write_bitmap() - can't write bitmap header");
+    say(sink, "error: write_bitmap() - can't write bitmap header\n");
     return -1;
   }
   if (entries > 0) {
@@ -141,7 +112,7 @@ int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint
       ok = write_palette(stream, palette, entries) == 0;
     }
     if (!ok) {
-      std::puts("error: write_bitmap() - can't write palette");
+      say(sink, "error: write_bitmap() - can't write palette\n");
       return -1;
     }
   }
@@ -161,9 +132,9 @@ int write_bitmap(std::FILE* stream, const bitmap_header& header, const std::uint
   return 0;
 }
 
-int ask_yes_no(const char* question) {
-  std::printf("%s (Y or N): ", question);
-  std::fflush(stdout);
+int ask_yes_no(const char* question, const message_sink& sink) {
+  say(sink, "%s (Y or N): ", question);
+  if (sink.console != nullptr) std::fflush(sink.console);
   for (;;) {
     const int c = std::getchar();
     if (c == 'y' || c == 'Y') return 1;
@@ -171,18 +142,19 @@ int ask_yes_no(const char* question) {
   }
 }
 
-int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t overwrite) {
+int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t overwrite,
+                      const message_sink& sink) {
   bitmap_header header;
   if (create_bitmap_header(header, static_cast<std::uint32_t>(picture.width),
                            static_cast<std::uint32_t>(picture.height),
                            static_cast<std::uint16_t>(picture.bit_count)) < 0 ||
       !holds_all_pixels(picture, header.bit_count)) {
-    std::puts("error: create bitmap header");
+    say(sink, "error: create bitmap header\n");
     return -1;
   }
   if (overwrite == 0 && path_exists(path)) {
-    std::printf("'%s' already exists\n", path);
-    if (ask_yes_no("overwrite ?") == 0) return -1;
+    say(sink, "'%s' already exists\n", path);
+    if (ask_yes_no("overwrite ?", sink) == 0) return -1;
   }
   // The stream writes through a buffer of the writer's own, on the stack
   // for the length of this call: a 4-bit map picture goes out in one write
@@ -190,15 +162,15 @@ int write_bitmap_file(const char* path, const bitmap& picture, std::int32_t over
   std::array<char, stream_buffer_bytes> buffer;
   unique_file stream = open_file(path, "wb");
   if (stream == nullptr) {
-    std::printf("error: open '%s'\n", path);
+    say(sink, "error: open '%s'\n", path);
     return -1;
   }
   std::setvbuf(stream.get(), buffer.data(), _IOFBF, buffer.size());
   // The stream's buffer takes the rows; a full disk may show only when it
   // is flushed at the close, which is checked like every write.
-  if (write_bitmap(stream.get(), header, picture.palette, picture.pixels.get()) < 0 ||
+  if (write_bitmap(stream.get(), header, picture.palette, picture.pixels.get(), sink) < 0 ||
       close_written(stream) < 0) {
-    std::printf("error: write bitmap '%s'\n", path);
+    say(sink, "error: write bitmap '%s'\n", path);
     return -1;
   }
   return 0;

@@ -54,4 +54,16 @@ inline void put(byte_writer& w, std::uint32_t value, int count) {
 }  // namespace byte_order_detail
 
 inline void put_le16(byte_writer& w, std::uint16_t value) { byte_order_detail::put(w, value, 2); }
+inline void put_le24(byte_writer& w, std::uint32_t value) { byte_order_detail::put(w, value, 3); }
 inline void put_le32(byte_writer& w, std::uint32_t value) { byte_order_detail::put(w, value, 4); }
+
+// Stores a value at `offset` of `to`, least significant byte first; bytes
+// that would fall past its end are left out (asserted).
+inline void store_le16(std::span<std::uint8_t> to, std::size_t offset, std::uint16_t value) {
+  byte_writer w{to, offset};
+  put_le16(w, value);
+}
+inline void store_le24(std::span<std::uint8_t> to, std::size_t offset, std::uint32_t value) {
+  byte_writer w{to, offset};
+  put_le24(w, value);
+}

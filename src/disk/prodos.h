@@ -10,7 +10,7 @@
 // of track b / 8, each half taken from the image as the volume's sector
 // order says.  A half is legal only when it ends within the image.
 //
-// Every message goes to standard output.
+// Every message goes to the console of the sink the volume is opened with.
 #pragma once
 
 #include <array>
@@ -23,23 +23,11 @@
 #include <string_view>
 
 #include "common/buffer.h"
+#include "common/message_sink.h"
+#include "disk/prodos_format.h"
 
-inline constexpr int prodos_block_bytes = 512;
-inline constexpr int prodos_entries_per_block = 13;
-inline constexpr int prodos_entry_bytes = 39;
-inline constexpr std::uint16_t prodos_volume_key_block = 2;
 // Subdirectories nest at most this deep below the volume directory.
 inline constexpr int prodos_max_dir_depth = 64;
-
-// Storage types the reader acts on.
-inline constexpr std::uint8_t prodos_seedling = 1;
-inline constexpr std::uint8_t prodos_sapling = 2;
-inline constexpr std::uint8_t prodos_tree = 3;
-inline constexpr std::uint8_t prodos_subdirectory = 13;
-
-struct prodos_date_time {
-  std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0;
-};
 
 // A date and time as text, "YYYY-MM-DD HH:MM": years 0..39 are 2000..2039,
 // 40..99 are 1940..1999, 100..127 are 2000..2027.  Fields out of range
@@ -132,6 +120,7 @@ struct prodos_volume {
   // count as exhausted memory, so that a damaged directory whose many
   // entries share one big tree cannot claim all the machine's memory.
   mutable std::size_t map_bytes = 0;
+  message_sink sink;  // where the reader's messages go
 };
 
 inline constexpr std::size_t prodos_map_limit = std::size_t{256} << 20;
@@ -144,21 +133,23 @@ struct prodos_dir_walk {
 };
 
 // Opens the image `image` in `sector_order` (1 or 2); `name` stands for it
-// in the messages.  0 when the catalog was read (even when the bit map or
+// in the messages, which go to `sink`.  0 when the catalog was read (even when the bit map or
 // some file maps failed), -1 otherwise; whatever was built stays in
 // `volume` for prodos_close.  The volume reads the caller's bytes where
 // they are: they must stay unchanged until prodos_close.
 int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
-                std::int32_t sector_order);
+                std::int32_t sector_order, const message_sink& sink);
 
 // Reads the whole image file at `path` into `image`, `size` bytes.  0, or
 // -1 after "open error '%s'", "seek error '%s' (SEEK_END)" or "(SEEK_SET)",
 // "memory exhaust!" or "read error '%s'".  The file is closed on every path.
-int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size);
+int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size,
+                           const message_sink& sink);
 
 // Reads the image file at `path` as above into the volume and opens it,
 // the path standing for the image in the messages.
-int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order);
+int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order,
+                const message_sink& sink);
 
 // Releases everything the volume owns and clears the record.  Safe on a
 // cleared record and after a failed prodos_open.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "disk/prodos.h"
+#include "disk/sector_order.h"
 
 namespace {
 
@@ -61,18 +62,18 @@ const prodos_entry* prodos_find(const prodos_volume& volume, const char* path) {
   std::size_t pos = 0;
   std::string_view name = next_name(text, pos);
   if (name.empty()) {
-    std::printf("file name error '%s'\n", shown);
+    say(volume.sink, "file name error '%s'\n", shown);
     return nullptr;
   }
   if (text.front() == '/') {
     const prodos_dir_block* root = volume.root.get();
     if (root == nullptr || !name_matches(root->entries[0], name)) {
-      std::printf("can't find volume name '%.*s'\n", static_cast<int>(name.size()), name.data());
+      say(volume.sink, "can't find volume name '%.*s'\n", static_cast<int>(name.size()), name.data());
       return nullptr;
     }
     name = next_name(text, pos);
     if (name.empty()) {
-      std::printf("file name error '%s'\n", shown);
+      say(volume.sink, "file name error '%s'\n", shown);
       return nullptr;
     }
   }
@@ -87,7 +88,7 @@ const prodos_entry* prodos_find(const prodos_volume& volume, const char* path) {
     dir = entry->subdirectory.get();
   }
   if (!is_plain_file(entry->storage_type)) {
-    std::printf("strage type mismatch '%s' $%X\n", shown, static_cast<unsigned>(entry->storage_type));
+    say(volume.sink, "strage type mismatch '%s' $%X\n", shown, static_cast<unsigned>(entry->storage_type));
     return nullptr;
   }
   return entry;
@@ -102,10 +103,10 @@ int prodos_copy_block(const prodos_block_ref& map, std::uint8_t* destination, st
     if (map.first_half == nullptr || map.second_half == nullptr) return -1;
     for (const std::uint8_t* half : {map.first_half, map.second_half}) {
       if (count <= 0) break;
-      const std::int32_t n = std::min(count, std::int32_t{256});
+      const std::int32_t n = std::min(count, std::int32_t{sector_bytes});
       std::memcpy(destination, half, static_cast<std::size_t>(n));
       destination += n;
-      count -= 256;
+      count -= sector_bytes;
     }
   }
   return hand_back(destination, count, out_destination, out_count);
@@ -115,10 +116,10 @@ int prodos_copy_index(std::uint16_t block, const prodos_block_ref* refs, std::ui
                       std::int32_t count, std::uint8_t** out_destination, std::int32_t* out_count) {
   if (count <= 0) return 0;
   if (block == 0) {
-    write_zeros(destination, count, 256 * prodos_block_bytes);
+    write_zeros(destination, count, prodos_sapling_limit);
   } else {
     if (refs == nullptr) return -1;
-    for (int i = 0; i < 256 && count > 0; ++i)
+    for (int i = 0; i < prodos_index_entries && count > 0; ++i)
       if (prodos_copy_block(refs[i], destination, count, &destination, &count) < 0) return -1;
   }
   return hand_back(destination, count, out_destination, out_count);
@@ -132,7 +133,7 @@ int prodos_copy_master_index(std::uint16_t block, const prodos_index_ref* refs,
     write_zeros(destination, count, count);
   } else {
     if (refs == nullptr) return -1;
-    for (int i = 0; i < 128 && count > 0; ++i)
+    for (int i = 0; i < prodos_master_entries && count > 0; ++i)
       if (prodos_copy_index(refs[i].block, refs[i].refs.get(), destination, count, &destination,
                             &count) < 0)
         return -1;
@@ -144,11 +145,11 @@ int prodos_read_file(const prodos_volume& volume, const char* path, std::uint8_t
                      std::uint32_t size) {
   const prodos_entry* entry = prodos_find(volume, path);
   if (entry == nullptr) {
-    std::printf("can't find file '%s'\n", path != nullptr ? path : "");
+    say(volume.sink, "can't find file '%s'\n", path != nullptr ? path : "");
     return -1;
   }
   if (entry->eof != size) {
-    std::printf("file size mismatch '%s' size=$%X != $%X\n", path, static_cast<unsigned>(entry->eof),
+    say(volume.sink, "file size mismatch '%s' size=$%X != $%X\n", path, static_cast<unsigned>(entry->eof),
                 static_cast<unsigned>(size));
     if (entry->eof < size) size = entry->eof;
   }
@@ -174,7 +175,7 @@ int prodos_read_file(const prodos_volume& volume, const char* path, std::uint8_t
       break;
   }
   if (result < 0 || left > 0) {
-    std::printf("can't get file data '%s' (%s file)\n", path, kind);
+    say(volume.sink, "can't get file data '%s' (%s file)\n", path, kind);
     return -1;
   }
   return 0;

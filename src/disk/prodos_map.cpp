@@ -1,10 +1,6 @@
 // The data maps of ProDOS files: every data block of a seedling, sapling
-// or tree file mapped as two pointers into the image held in memory.
-//
-// An index block holds 256 block numbers split in two: the low bytes in
-// bytes 0..255 and the high bytes in bytes 256..511.  A master index block
-// (the key block of a tree file) has the same layout, of which the first
-// 128 entries are used.  Block number 0 stands for a block of zeros.
+// or tree file mapped as two pointers into the image held in memory (the
+// index blocks as prodos_format.h describes them).
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -13,18 +9,13 @@
 
 namespace {
 
-std::uint16_t index_entry(const std::array<std::uint8_t, prodos_block_bytes>& index, int i) {
-  return static_cast<std::uint16_t>(index[static_cast<std::size_t>(i)] |
-                                    (index[static_cast<std::size_t>(256 + i)] << 8));
-}
-
 // Reads an index or master index block; null slot and -1 after "can't get
 // index block" when it is illegal.
 template <class Ref>
 int read_index_block(const prodos_volume& volume, std::uint16_t block, std::unique_ptr<Ref[]>& slot,
                      std::array<std::uint8_t, prodos_block_bytes>& index) {
   if (prodos_read_block(volume, block, index) < 0) {
-    std::printf("can't get index block $%04X\n", block);
+    say(volume.sink, "can't get index block $%04X\n", block);
     // Without its index the file cannot be read: drop the array so that a
     // read fails instead of yielding zeros.
     slot.reset();
@@ -33,8 +24,9 @@ int read_index_block(const prodos_volume& volume, std::uint16_t block, std::uniq
   return 0;
 }
 
-void report(const char* format, const prodos_entry& entry) {
-  std::printf(format, entry.key_pointer, static_cast<int>(entry.name_length), entry.name.data());
+void report(const prodos_volume& volume, const char* what, const prodos_entry& entry) {
+  say(volume.sink, "can't get %s $%04X '%.*s'\n", what, entry.key_pointer, static_cast<int>(entry.name_length),
+      entry.name.data());
 }
 
 // Maps one file entry's data; 1 when it failed (reported), 0 when mapped,
@@ -49,21 +41,21 @@ int map_file(const prodos_volume& volume, prodos_entry& entry) {
       data.first_half = ref.first_half;
       data.second_half = ref.second_half;
       if (result >= 0) return 0;
-      report("can't get data pointer $%04X '%.*s'\n", entry);
+      report(volume, "data pointer", entry);
       return 1;
     }
     case prodos_sapling: {
       const int result = prodos_map_index(volume, data.block, data.index);
       if (result == -2) return -1;
       if (result >= 0) return 0;
-      report("can't get index block $%04X '%.*s'\n", entry);
+      report(volume, "index block", entry);
       return 1;
     }
     case prodos_tree: {
       const int result = prodos_map_master_index(volume, data.block, data.master);
       if (result == -2) return -1;
       if (result >= 0) return 0;
-      report("can't get master index block $%04X '%.*s'\n", entry);
+      report(volume, "master index block", entry);
       return 1;
     }
     default:
@@ -80,7 +72,7 @@ std::unique_ptr<T[]> allocate_maps(const prodos_volume& volume, std::size_t coun
   if (size <= prodos_map_limit - std::min(volume.map_bytes, prodos_map_limit))
     maps = allocate_zeroed<T>(count);
   if (maps == nullptr) {
-    std::puts("memory exhaust!");
+    say(volume.sink, "memory exhaust!\n");
     return nullptr;
   }
   volume.map_bytes += size;
@@ -93,14 +85,14 @@ int prodos_map_index(const prodos_volume& volume, std::uint16_t block,
                      std::unique_ptr<prodos_block_ref[]>& slot) {
   slot.reset();
   if (block == 0) return 0;
-  slot = allocate_maps<prodos_block_ref>(volume, 256);
+  slot = allocate_maps<prodos_block_ref>(volume, prodos_index_entries);
   if (slot == nullptr) return -2;
   std::array<std::uint8_t, prodos_block_bytes> index{};
   if (read_index_block(volume, block, slot, index) < 0) return -1;
   int count = 0;
-  for (int i = 0; i < 256; ++i) {
+  for (int i = 0; i < prodos_index_entries; ++i) {
     prodos_block_ref& ref = slot[static_cast<std::size_t>(i)];
-    ref.block = index_entry(index, i);
+    ref.block = prodos_index_entry(index, i);
     if (ref.block == 0) continue;
     if (prodos_map_block(volume, ref) < 0) return -1;
     ++count;
@@ -112,14 +104,14 @@ int prodos_map_master_index(const prodos_volume& volume, std::uint16_t block,
                             std::unique_ptr<prodos_index_ref[]>& slot) {
   slot.reset();
   if (block == 0) return 0;
-  slot = allocate_maps<prodos_index_ref>(volume, 128);
+  slot = allocate_maps<prodos_index_ref>(volume, prodos_master_entries);
   if (slot == nullptr) return -2;
   std::array<std::uint8_t, prodos_block_bytes> master{};
   if (read_index_block(volume, block, slot, master) < 0) return -1;
   int count = 0;
-  for (int i = 0; i < 128; ++i) {
+  for (int i = 0; i < prodos_master_entries; ++i) {
     prodos_index_ref& ref = slot[static_cast<std::size_t>(i)];
-    ref.block = index_entry(master, i);
+    ref.block = prodos_index_entry(master, i);
     if (ref.block == 0) continue;
     const int result = prodos_map_index(volume, ref.block, ref.refs);
     if (result < 0) return result;

@@ -8,54 +8,57 @@
 #include "disk/prodos.h"
 #include "disk/sector_order.h"
 
-int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size) {
+int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size,
+                           const message_sink& sink) {
   size = 0;
   unique_file file = open_file(path, "rb");
   if (!file) {
-    std::printf("open error '%s'\n", path);
+    say(sink, "open error '%s'\n", path);
     return -1;
   }
   if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-    std::printf("seek error '%s' (SEEK_END)\n", path);
+    say(sink, "seek error '%s' (SEEK_END)\n", path);
     return -1;
   }
   const long end = std::ftell(file.get());
   if (end < 0) {
-    std::printf("seek error '%s' (SEEK_END)\n", path);
+    say(sink, "seek error '%s' (SEEK_END)\n", path);
     return -1;
   }
   if (std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    std::printf("seek error '%s' (SEEK_SET)\n", path);
+    say(sink, "seek error '%s' (SEEK_SET)\n", path);
     return -1;
   }
   // The image is held whole; one larger than the reader can count is more
   // than it can hold.
   if (end > INT32_MAX) {
-    std::puts("memory exhaust!");
+    say(sink, "memory exhaust!\n");
     return -1;
   }
   const std::size_t wanted = static_cast<std::size_t>(end);
   image = allocate_zeroed<std::uint8_t>(wanted);
   if (image == nullptr) {
-    std::puts("memory exhaust!");
+    say(sink, "memory exhaust!\n");
     return -1;
   }
   if (std::fread(image.get(), 1, wanted, file.get()) != wanted) {
-    std::printf("read error '%s'\n", path);
+    say(sink, "read error '%s'\n", path);
     return -1;
   }
   size = wanted;
   return 0;
 }
 
-int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order) {
+int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order,
+                const message_sink& sink) {
   volume = prodos_volume{};
+  volume.sink = sink;
   volume.sector_order = sector_order;
   volume.translation = &sector_translation;
   byte_buffer image;
   std::size_t size = 0;
-  if (prodos_read_image_file(path, image, size) < 0) return -1;
-  const int result = prodos_open(volume, std::span<const std::uint8_t>(image.get(), size), path, sector_order);
+  if (prodos_read_image_file(path, image, size, sink) < 0) return -1;
+  const int result = prodos_open(volume, std::span<const std::uint8_t>(image.get(), size), path, sector_order, sink);
   // The volume's view of the image stays on these bytes: moving the owner
   // does not move them.
   volume.image_file = std::move(image);

@@ -26,58 +26,56 @@ std::int64_t half_start(const prodos_volume& volume, std::uint16_t block, int ha
 const std::uint8_t* legal_half(const prodos_volume& volume, std::uint16_t block, int half) {
   const std::int64_t start = half_start(volume, block, half);
   if (start + sector_bytes > std::ssize(volume.image)) {
-    std::printf("illegal block no $%04X\n", block);
+    say(volume.sink, "illegal block no $%04X\n", block);
     return nullptr;
   }
   return volume.image.data() + start;
 }
 
 prodos_date_time take_date_time(const std::uint8_t* d) {
-  prodos_date_time t;
-  t.year = d[1] >> 1;
-  t.month = ((d[1] & 1) << 3) | (d[0] >> 5);
-  t.day = d[0] & 31;
-  t.hour = d[3] & 31;
-  t.minute = d[2] & 63;
-  return t;
+  return prodos_unpack_date_time(std::span<const std::uint8_t, 4>(d, 4));
 }
 
 // Fills `entry` from the 39 bytes at `raw`, as a header entry (volume
 // directory at depth 0, subdirectory below) or as a file entry.
 void parse_entry(const std::uint8_t* raw, bool header, int depth, prodos_entry& entry) {
-  byte_cursor c{std::span<const std::uint8_t>(raw, prodos_entry_bytes)};
-  entry.storage_type = static_cast<std::uint8_t>(raw[0] >> 4);
-  entry.name_length = static_cast<std::uint8_t>(raw[0] & 15);
-  std::memcpy(entry.name.data(), raw + 1, entry.name.size());
-  entry.creation = take_date_time(raw + 24);
-  entry.version = raw[28];
-  entry.min_version = raw[29];
-  entry.access = raw[30];
+  namespace f = prodos_field;
+  const auto at = [&](int offset) {
+    return byte_cursor{std::span<const std::uint8_t>(raw, prodos_entry_bytes), static_cast<std::size_t>(offset)};
+  };
+  const auto le16 = [&](int offset) {
+    byte_cursor c = at(offset);
+    return get_le16(c);
+  };
+  entry.storage_type = static_cast<std::uint8_t>(raw[f::storage_and_length] >> 4);
+  entry.name_length = static_cast<std::uint8_t>(raw[f::storage_and_length] & 15);
+  std::memcpy(entry.name.data(), raw + f::name, entry.name.size());
+  entry.creation = take_date_time(raw + f::creation);
+  entry.version = raw[f::version];
+  entry.min_version = raw[f::min_version];
+  entry.access = raw[f::access];
   if (header) {
-    entry.entry_length = raw[31];
-    entry.entries_per_block = raw[32];
-    c.pos = 33;
-    entry.file_count = get_le16(c);
+    entry.entry_length = raw[f::entry_length];
+    entry.entries_per_block = raw[f::entries_per_block];
+    entry.file_count = le16(f::file_count);
     if (depth == 0) {
-      entry.bit_map_pointer = get_le16(c);
-      entry.total_blocks = get_le16(c);
+      entry.bit_map_pointer = le16(f::bit_map_pointer);
+      entry.total_blocks = le16(f::total_blocks);
     } else {
-      entry.parent_pointer = get_le16(c);
-      entry.parent_entry_number = raw[37];
-      entry.parent_entry_length = raw[38];
+      entry.parent_pointer = le16(f::parent_pointer);
+      entry.parent_entry_number = raw[f::parent_entry_number];
+      entry.parent_entry_length = raw[f::parent_entry_length];
     }
     return;
   }
-  entry.file_type = raw[16];
-  c.pos = 17;
-  entry.key_pointer = get_le16(c);
-  entry.blocks_used = get_le16(c);
-  entry.eof = get_le24(c);
-  c.pos = 31;
-  entry.aux_type = get_le16(c);
-  entry.last_mod = take_date_time(raw + 33);
-  c.pos = 37;
-  entry.header_pointer = get_le16(c);
+  entry.file_type = raw[f::file_type];
+  entry.key_pointer = le16(f::key_pointer);
+  entry.blocks_used = le16(f::blocks_used);
+  byte_cursor eof = at(f::eof);
+  entry.eof = get_le24(eof);
+  entry.aux_type = le16(f::aux_type);
+  entry.last_mod = take_date_time(raw + f::last_mod);
+  entry.header_pointer = le16(f::header_pointer);
 }
 
 // Reads the list of a subdirectory entry, unless its key block was read
@@ -86,15 +84,15 @@ void read_subdirectory(const prodos_volume& volume, prodos_entry& entry, int dep
                        prodos_dir_walk& walk) {
   const std::uint16_t key = entry.key_pointer;
   if (depth > prodos_max_dir_depth) {
-    std::printf("directory nested too deep at block $%04X\n", key);
+    say(volume.sink, "directory nested too deep at block $%04X\n", key);
     return;
   }
   if (key != 0 && walk.visited[key]) {
-    std::printf("directory loop at block $%04X\n", key);
+    say(volume.sink, "directory loop at block $%04X\n", key);
     return;
   }
   entry.subdirectory = prodos_read_dir(volume, key, depth, walk);
-  if (!entry.subdirectory) std::printf("can't get dir block $%04X\n", key);
+  if (!entry.subdirectory) say(volume.sink, "can't get dir block $%04X\n", key);
 }
 
 }  // namespace
@@ -138,18 +136,18 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
   std::array<std::uint8_t, prodos_block_bytes> raw{};
   for (std::uint16_t block = key_block; block != 0; block = last->next_block) {
     if (walk.visited[block]) {
-      std::printf("directory loop at block $%04X\n", block);
+      say(volume.sink, "directory loop at block $%04X\n", block);
       break;
     }
     walk.visited[block] = true;
     if (prodos_read_block(volume, block, raw) < 0) {
-      std::printf("can't get dir block $%04X\n", block);
+      say(volume.sink, "can't get dir block $%04X\n", block);
       return nullptr;
     }
     std::unique_ptr<prodos_dir_block> made(new (std::nothrow) prodos_dir_block());
     if (made != nullptr) made->entries = allocate_zeroed<prodos_entry>(prodos_entries_per_block);
     if (made == nullptr || made->entries == nullptr) {
-      std::puts("memory exhaust!");
+      say(volume.sink, "memory exhaust!\n");
       return nullptr;
     }
     prodos_dir_block* node = made.release();
@@ -160,14 +158,15 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
       last->next = node;
     }
     last = node;
-    byte_cursor c{raw};
+    byte_cursor c{raw, prodos_dir_prev_block};
     node->prev_block = get_le16(c);
+    c.pos = prodos_dir_next_block;
     node->next_block = get_le16(c);
     node->entry_count = prodos_entries_per_block;
     for (int i = 0; i < prodos_entries_per_block; ++i) {
       prodos_entry& entry = node->entries[static_cast<std::size_t>(i)];
       const bool header = node == list.get() && i == 0;
-      parse_entry(raw.data() + 4 + prodos_entry_bytes * i, header, depth, entry);
+      parse_entry(raw.data() + prodos_dir_first_entry + prodos_entry_bytes * i, header, depth, entry);
       if (!header && entry.storage_type == prodos_subdirectory)
         read_subdirectory(volume, entry, depth + 1, walk);
     }
@@ -180,31 +179,32 @@ int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order) {
   auto walk = std::make_unique<prodos_dir_walk>();
   volume.root = prodos_read_dir(volume, prodos_volume_key_block, 0, *walk);
   if (!volume.root) {
-    std::printf("can't get dir block $%04X\n", prodos_volume_key_block);
+    say(volume.sink, "can't get dir block $%04X\n", prodos_volume_key_block);
     return -1;
   }
   return 0;
 }
 
 int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
-                std::int32_t sector_order) {
+                std::int32_t sector_order, const message_sink& sink) {
   volume = prodos_volume{};
+  volume.sink = sink;
   volume.sector_order = sector_order;
   volume.translation = &sector_translation;
   // Block numbers and offsets are reckoned in 32 bits.
   if (image.size() > INT32_MAX) {
-    std::puts("memory exhaust!");
+    say(sink, "memory exhaust!\n");
     return -1;
   }
   volume.image = image;
   if (prodos_read_catalog(volume, sector_order) < 0) {
-    std::printf("can't get catalog '%s'\n", name);
+    say(sink, "can't get catalog '%s'\n", name);
     return -1;
   }
   const prodos_entry& header = volume.root->entries[0];
   if (prodos_read_block(volume, header.bit_map_pointer, volume.bit_map) < 0)
-    std::printf("can't get bit map '%s'\n", name);
-  if (prodos_map_files(volume, volume.root.get()) < 0) std::printf("can't get block no '%s'\n", name);
+    say(sink, "can't get bit map '%s'\n", name);
+  if (prodos_map_files(volume, volume.root.get()) < 0) say(sink, "can't get block no '%s'\n", name);
   return 0;
 }
 

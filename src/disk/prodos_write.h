@@ -19,8 +19,10 @@
 // are added.  Damage is made by poking bytes of the block image
 // (prodos_block, prodos_entry_offset) before taking the image.
 //
-// Every helper throws std::runtime_error on a mistake of the caller (a full
-// disk or directory, an unknown parent folder, a name longer than 15).
+// A mistake of the caller (a full disk or directory, an unknown parent
+// folder, a name longer than 15) is kept in the builder's `error`: the
+// helper that met it and every later one change nothing more and hand back
+// an empty place, and prodos_image gives no image.
 #pragma once
 
 #include <array>
@@ -32,17 +34,14 @@
 #include <vector>
 
 #include "common/buffer.h"  // bytes
+#include "disk/prodos_format.h"
 
-inline constexpr std::uint16_t prodos_image_blocks = 280;
-
-// A date and time as ProDOS stores it: a 7-bit year (0..127), month, day,
-// hour and minute, each kept to its own bit field.
-struct prodos_stamp {
-  int year = 24, month = 1, day = 2, hour = 3, minute = 4;
-};
+// The date and time the writer gives entries unless told otherwise.
+inline constexpr prodos_date_time prodos_default_stamp{24, 1, 2, 3, 4};
 
 // Where an entry lives: the directory block holding it, its index 0..12
-// within the block, and the key pointer it was given.
+// within the block, and the key pointer it was given (all 0 when it could
+// not be made).
 struct prodos_entry_place {
   std::uint16_t dir_block = 0;
   int index = 0;
@@ -53,8 +52,8 @@ struct prodos_file_options {
   std::uint8_t file_type = 0x06;  // BIN
   std::uint16_t aux_type = 0;
   std::uint8_t access = 0xE3;
-  prodos_stamp created;
-  prodos_stamp modified;
+  prodos_date_time created = prodos_default_stamp;
+  prodos_date_time modified = prodos_default_stamp;
   // 0 picks the storage type from the size; 1, 2 or 3 forces one (the
   // file must fit it: a seedling holds 512 bytes, a sapling 128 KiB).
   int storage_type = 0;
@@ -74,17 +73,21 @@ struct prodos_dir_record {
 };
 
 struct prodos_builder {
-  std::uint16_t total_blocks = prodos_image_blocks;
+  std::uint16_t total_blocks = prodos_disk_blocks;
   std::uint16_t next_free = 7;
   bytes blocks;  // the volume in block order, 512 * total_blocks bytes
   std::map<std::string, prodos_dir_record> dirs;  // "" is the volume directory
+  std::string error;  // the first mistake met, empty while there is none
+  // Where pokes of a block outside the volume land (after an error).
+  std::array<std::uint8_t, prodos_block_bytes> scratch{};
 };
 
 // A formatted empty volume named `volume_name` (1..15 characters) with
 // `total_blocks` blocks (a multiple of 8, at most 4096).
+// Bad arguments give a builder holding only the error.
 prodos_builder prodos_format(const std::string& volume_name,
-                             std::uint16_t total_blocks = prodos_image_blocks,
-                             prodos_stamp created = {});
+                             std::uint16_t total_blocks = prodos_disk_blocks,
+                             prodos_date_time created = prodos_default_stamp);
 
 // Adds the file `path` holding `data`.
 prodos_entry_place prodos_add_file(prodos_builder& b, const std::string& path, const bytes& data,
@@ -92,7 +95,7 @@ prodos_entry_place prodos_add_file(prodos_builder& b, const std::string& path, c
 
 // Adds the empty subdirectory `path`.
 prodos_entry_place prodos_add_dir(prodos_builder& b, const std::string& path,
-                                  prodos_stamp created = {});
+                                  prodos_date_time created = prodos_default_stamp);
 
 // Writes a raw entry of 39 bytes into the next free entry of the folder
 // `dir_path` ("" for the volume directory): for entries no other helper
@@ -100,26 +103,24 @@ prodos_entry_place prodos_add_dir(prodos_builder& b, const std::string& path,
 prodos_entry_place prodos_add_raw_entry(prodos_builder& b, const std::string& dir_path,
                                         std::span<const std::uint8_t, 39> entry);
 
-// Allocates `count` consecutive blocks and returns the first.
+// Allocates `count` consecutive blocks and returns the first (0 when they
+// do not fit).
 std::uint16_t prodos_allocate(prodos_builder& b, int count = 1);
 
-// Block `block` of the volume, to read or poke.
+// Block `block` of the volume, to read or poke; the builder's scratch
+// block, after recording the error, for a block outside the volume.
 std::span<std::uint8_t, 512> prodos_block(prodos_builder& b, std::uint16_t block);
 
 // Byte offset in the block image (= in an order-1 image) of an entry.
 std::size_t prodos_entry_offset(const prodos_entry_place& place);
 
-// Stores a little-endian 16-bit value at `offset` of `image`.
-void set_le16(bytes& image, std::size_t offset, std::uint16_t value);
-
-// The four date and time bytes of a stamp.
-std::array<std::uint8_t, 4> prodos_stamp_bytes(const prodos_stamp& stamp);
-
 // The image file: in order 1 the blocks as they are; in any other order
 // each track's sectors placed so that order 2 reads them back as these
 // blocks (logical position k stored at file position sector_translation[k]).
+// Empty when the builder holds an error.
 bytes prodos_image(const prodos_builder& b, int sector_order);
 
 // Rearranges a whole-track image between the two orders (the same
-// permutation both ways, as the table is its own inverse).
+// permutation both ways, as the table is its own inverse).  Empty for an
+// image that is not whole tracks.
 bytes reorder_tracks(const bytes& image);

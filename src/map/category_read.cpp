@@ -7,24 +7,22 @@
 #include <cstring>
 
 #include "disk/sector_order.h"
+#include "map/category_format.h"
 #include "map/map_data.h"
 
 namespace {
-
-// Offset of each quarter of a 32 x 32 map within its 1024 bytes, by
-// logical position mod 4: top left, top right, bottom left, bottom right.
-constexpr std::size_t quarter_offset[4] = {0, 16, 512, 528};
 
 // The first `size` bytes of the sector at logical position `s` of the track
 // at `base`: in order 1 where the image stores it, in any other order
 // through the translation table.  Null after the failure line when they do
 // not lie within the image.
 const std::uint8_t* sector_at(std::span<const std::uint8_t> image, const char* name,
-                              std::int64_t base, int s, std::int32_t sector_order, std::size_t size) {
+                              std::int64_t base, int s, std::int32_t sector_order, std::size_t size,
+                              const message_sink& sink) {
   const std::int64_t offset =
       base + std::int64_t{sector_bytes} * translation_for(sector_order)[static_cast<std::size_t>(s)];
   if (offset + static_cast<std::int64_t>(size) > std::ssize(image)) {
-    std::printf("error: read '%s'\n", name);
+    say(sink, "error: read '%s'\n", name);
     return nullptr;
   }
   return image.data() + offset;
@@ -33,42 +31,42 @@ const std::uint8_t* sector_at(std::span<const std::uint8_t> image, const char* n
 // Places the first `size` bytes of a map sector (16 rows of 16 cells) at
 // `destination`, row after row, a row of the map being 32 cells.
 void place_quarter(const std::uint8_t* sector, std::size_t size, std::uint8_t* destination) {
-  for (std::size_t at = 0; at < size; at += 16)
-    std::memcpy(destination + 2 * at, sector + at, std::min<std::size_t>(16, size - at));
+  for (std::size_t at = 0; at < size; at += quarter_side)
+    std::memcpy(destination + 2 * at, sector + at, std::min<std::size_t>(quarter_side, size - at));
 }
 
-// Fills bytes 512..767 of a location block from its E sector.
-void place_columns(const std::uint8_t* e, std::uint8_t* block) {
+// Fills the columns of a location block from its E sector.
+void place_columns(const std::uint8_t* e, const location_view& block) {
+  namespace c = npc_column;
   for (int k = 0; k < npcs_per_location; ++k) {
-    block[512 + k] = e[k];
-    block[544 + k] = e[224 + k];
-    std::uint8_t* defaults = block + 576 + 5 * k;
-    defaults[0] = e[32 + k];
-    defaults[1] = e[64 + k];
-    defaults[2] = e[96 + k];
-    defaults[3] = e[128 + k];
-    defaults[4] = e[160 + k];
-    block[736 + k] = e[192 + k];
+    block.shape(k) = e[c::shape + k];
+    block.extra_a(k) = e[c::extra_a + k];
+    block.default_shape(k) = e[c::default_shape + k];
+    block.default_x(k) = e[c::default_x + k];
+    block.default_y(k) = e[c::default_y + k];
+    block.default_floor(k) = e[c::default_floor + k];
+    block.default_hour(k) = e[c::default_hour + k];
+    block.extra_b(k) = e[c::extra_b + k];
   }
 }
 
-// Fills bytes 0..511 of a location block by unpacking its S sector.
-void place_schedules(const std::uint8_t* s, std::uint8_t* block) {
+// Fills the schedules of a location block by unpacking its S sector.
+void place_schedules(const std::uint8_t* s, const location_view& block) {
+  namespace c = npc_schedule_column;
   for (int k = 0; k < npcs_per_location; ++k) {
-    std::uint8_t* schedule = block + 16 * k;
     for (int j = 0; j < schedule_slots; ++j) {
-      const std::uint8_t mode_x = s[64 + 32 * j + k];
-      const std::uint8_t floor_y = s[160 + 32 * j + k];
-      schedule[j] = static_cast<std::uint8_t>(mode_x >> 5);
-      schedule[3 + j] = static_cast<std::uint8_t>(mode_x & 31);
-      schedule[6 + j] = static_cast<std::uint8_t>(floor_y & 31);
+      const std::uint8_t mode_x = s[c::mode_x + c::slot_stride * j + k];
+      const std::uint8_t floor_y = s[c::floor_y + c::slot_stride * j + k];
+      block.mode(k, j) = static_cast<std::uint8_t>(mode_x >> 5);
+      block.x(k, j) = static_cast<std::uint8_t>(mode_x & 31);
+      block.y(k, j) = static_cast<std::uint8_t>(floor_y & 31);
       const std::uint8_t floor = static_cast<std::uint8_t>(floor_y >> 5);
-      schedule[9 + j] = floor == 7 ? basement_floor : floor;
+      block.floor(k, j) = floor == stored_basement_floor ? basement_floor : floor;
     }
-    schedule[12] = schedule_hours[s[k] >> 4];
-    schedule[13] = schedule_hours[s[k] & 15];
-    schedule[14] = schedule_hours[s[32 + k] >> 4];
-    schedule[15] = schedule_hours[s[32 + k] & 15];
+    block.hours(k, 0) = schedule_hours[s[c::first_hours + k] >> 4];
+    block.hours(k, 1) = schedule_hours[s[c::first_hours + k] & 15];
+    block.hours(k, 2) = schedule_hours[s[c::second_hours + k] >> 4];
+    block.hours(k, 3) = schedule_hours[s[c::second_hours + k] & 15];
   }
 }
 
@@ -86,9 +84,9 @@ bool holds_locations(std::size_t buffer_size, std::int32_t location_count) {
 
 int read_map_data(std::span<const std::uint8_t> image, const char* name,
                   std::span<std::uint8_t> buffer, std::int32_t byte_count,
-                  std::int32_t sector_order) {
+                  std::int32_t sector_order, const message_sink& sink) {
   if (!holds_map_bytes(buffer.size(), byte_count)) {
-    std::printf("error: buffer too small for '%s'\n", name);
+    say(sink, "error: buffer too small for '%s'\n", name);
     return -1;
   }
   const std::size_t wanted = byte_count > 0 ? static_cast<std::size_t>(byte_count) : 0;
@@ -98,10 +96,10 @@ int read_map_data(std::span<const std::uint8_t> image, const char* name,
   for (std::size_t remaining = wanted; remaining > 0;) {
     const std::size_t chunk = remaining < sector_bytes ? remaining : sector_bytes;
     remaining -= chunk;
-    const std::uint8_t* sector = sector_at(image, name, base, s, sector_order, chunk);
+    const std::uint8_t* sector = sector_at(image, name, base, s, sector_order, chunk, sink);
     if (sector == nullptr) return -1;
     const std::size_t at =
-        track_base + map_bytes * static_cast<std::size_t>(s / 4) + quarter_offset[s % 4];
+        track_base + map_bytes * static_cast<std::size_t>(s / map_sectors) + quarter_offset[s % map_sectors];
     place_quarter(sector, chunk, buffer.data() + at);
     if (++s == sectors_per_track) {
       s = 0;
@@ -114,18 +112,19 @@ int read_map_data(std::span<const std::uint8_t> image, const char* name,
 
 int read_npc_data(std::span<const std::uint8_t> image, const char* name,
                   std::span<std::uint8_t> buffer, std::int32_t location_count,
-                  std::int32_t sector_order) {
+                  std::int32_t sector_order, const message_sink& sink) {
   if (!holds_locations(buffer.size(), location_count)) {
-    std::printf("error: buffer too small for '%s'\n", name);
+    say(sink, "error: buffer too small for '%s'\n", name);
     return -1;
   }
   const std::size_t locations = location_count > 0 ? static_cast<std::size_t>(location_count) : 0;
   std::int64_t base = npc_area_offset;
   int s = 0;
   for (std::size_t L = 0; L < locations;) {
-    const std::uint8_t* sector = sector_at(image, name, base, s, sector_order, sector_bytes);
+    const std::uint8_t* sector = sector_at(image, name, base, s, sector_order, sector_bytes, sink);
     if (sector == nullptr) return -1;
-    std::uint8_t* block = buffer.data() + location_block_bytes * L;
+    const location_view block{
+        std::span<std::uint8_t, location_block_bytes>(buffer.data() + location_block_bytes * L, location_block_bytes)};
     if (s % 2 == 0) {
       place_columns(sector, block);
     } else {

@@ -23,14 +23,15 @@ std::int64_t area_end(std::int64_t area, std::int64_t sectors) {
 // file (order 1 once, at the start of the area; the other order before each
 // sector), so a file that cannot seek, such as a pipe, fails here when a
 // sector is to be read.  0, or -1 after "error: open" or "error: seek".
-int read_image_start(const char* path, std::int64_t end, bool seeks, bytes& image) {
+int read_image_start(const char* path, std::int64_t end, bool seeks, bytes& image,
+                     const message_sink& sink) {
   unique_file file = open_file(path, "rb");
   if (!file) {
-    std::printf("error: open '%s'\n", path);
+    say(sink, "error: open '%s'\n", path);
     return -1;
   }
   if (seeks && std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    std::printf("error: seek '%s'\n", path);
+    say(sink, "error: seek '%s'\n", path);
     return -1;
   }
   image.resize(static_cast<std::size_t>(end));
@@ -41,28 +42,28 @@ int read_image_start(const char* path, std::int64_t end, bool seeks, bytes& imag
 }  // namespace
 
 int read_map_data(const char* disk_path, std::span<std::uint8_t> buffer, std::int32_t byte_count,
-                  std::int32_t sector_order) {
+                  std::int32_t sector_order, const message_sink& sink) {
   // A buffer too small fails, with the message of the read, before the
   // file is opened.
   if (!holds_map_bytes(buffer.size(), byte_count))
-    return read_map_data({}, disk_path, buffer, byte_count, sector_order);
+    return read_map_data({}, disk_path, buffer, byte_count, sector_order, sink);
   const std::int64_t sectors =
       byte_count > 0 ? (std::int64_t{byte_count} + sector_bytes - 1) / sector_bytes : 0;
   bytes image;
   if (read_image_start(disk_path, area_end(map_area_offset, sectors),
-                       sector_order == sector_order_dos || sectors > 0, image) < 0)
+                       sector_order == sector_order_dos || sectors > 0, image, sink) < 0)
     return -1;
-  return read_map_data(image, disk_path, buffer, byte_count, sector_order);
+  return read_map_data(image, disk_path, buffer, byte_count, sector_order, sink);
 }
 
 int read_npc_data(const char* disk_path, std::span<std::uint8_t> buffer,
-                  std::int32_t location_count, std::int32_t sector_order) {
+                  std::int32_t location_count, std::int32_t sector_order, const message_sink& sink) {
   if (!holds_locations(buffer.size(), location_count))
-    return read_npc_data({}, disk_path, buffer, location_count, sector_order);
+    return read_npc_data({}, disk_path, buffer, location_count, sector_order, sink);
   const std::int64_t sectors = location_count > 0 ? 2 * std::int64_t{location_count} : 0;
   bytes image;
   if (read_image_start(disk_path, area_end(npc_area_offset, sectors),
-                       sector_order == sector_order_dos || sectors > 0, image) < 0)
+                       sector_order == sector_order_dos || sectors > 0, image, sink) < 0)
     return -1;
-  return read_npc_data(image, disk_path, buffer, location_count, sector_order);
+  return read_npc_data(image, disk_path, buffer, location_count, sector_order, sink);
 }

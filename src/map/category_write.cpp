@@ -2,52 +2,53 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 
-#include "map/category_read.h"
 #include "disk/sector_order.h"
 
 namespace {
 
-constexpr std::size_t npc_track = 30;
-constexpr std::size_t first_map_track = 31;
-
 // File offset of logical position `k` of `track` in `sector_order`.
-std::size_t sector_offset(std::size_t track, int k, std::int32_t sector_order) {
+std::size_t sector_offset(int track, int k, std::int32_t sector_order) {
   const auto& table = translation_for(sector_order);
-  return track * track_bytes + sector_bytes * static_cast<std::size_t>(table[static_cast<std::size_t>(k)]);
+  return static_cast<std::size_t>(track) * track_bytes +
+         sector_bytes * static_cast<std::size_t>(table[static_cast<std::size_t>(k)]);
 }
 
 void put_maps(bytes& image, const map_data& maps, std::int32_t sector_order) {
-  constexpr std::size_t quarter_offset[4] = {0, 16, 512, 528};
   for (int m = 0; m < maps_per_category; ++m)
-    for (int q = 0; q < 4; ++q) {
-      std::uint8_t* sector =
-          image.data() + sector_offset(first_map_track + static_cast<std::size_t>(m / 4), 4 * (m % 4) + q, sector_order);
-      const std::uint8_t* cells = maps.data() + map_bytes * static_cast<std::size_t>(m) + quarter_offset[q];
-      for (int row = 0; row < 16; ++row) std::memcpy(sector + 16 * row, cells + 32 * row, 16);
+    for (int q = 0; q < map_sectors; ++q) {
+      const int track = category_first_map_track + m / (sectors_per_track / map_sectors);
+      const int position = map_sectors * (m % (sectors_per_track / map_sectors)) + q;
+      std::uint8_t* sector = image.data() + sector_offset(track, position, sector_order);
+      const std::uint8_t* cells = map_cells(maps, m).data() + quarter_offset[q];
+      for (int row = 0; row < quarter_side; ++row)
+        std::memcpy(sector + quarter_side * row, cells + map_side * row, quarter_side);
     }
 }
 
-void put_location(std::uint8_t* e, std::uint8_t* s, const std::uint8_t* block) {
-  for (int k = 0; k < npcs_per_location; ++k) {
-    const std::uint8_t* def = block + 576 + 5 * k;
-    e[k] = block[512 + k];
-    e[32 + k] = def[0];
-    e[64 + k] = def[1];
-    e[96 + k] = def[2];
-    e[128 + k] = def[3];
-    e[160 + k] = def[4];
-    e[192 + k] = block[736 + k];
-    e[224 + k] = block[544 + k];
+std::uint8_t hour_pair(std::uint8_t first, std::uint8_t second) {
+  return static_cast<std::uint8_t>((schedule_hour_code(first) << 4) | schedule_hour_code(second));
+}
 
-    const std::uint8_t* sched = block + 16 * k;
-    s[k] = static_cast<std::uint8_t>((schedule_hour_code(sched[12]) << 4) | schedule_hour_code(sched[13]));
-    s[32 + k] = static_cast<std::uint8_t>((schedule_hour_code(sched[14]) << 4) | schedule_hour_code(sched[15]));
+void put_location(std::uint8_t* e, std::uint8_t* s, const const_location_view& block) {
+  namespace c = npc_column;
+  namespace sc = npc_schedule_column;
+  for (int k = 0; k < npcs_per_location; ++k) {
+    e[c::shape + k] = block.shape(k);
+    e[c::default_shape + k] = block.default_shape(k);
+    e[c::default_x + k] = block.default_x(k);
+    e[c::default_y + k] = block.default_y(k);
+    e[c::default_floor + k] = block.default_floor(k);
+    e[c::default_hour + k] = block.default_hour(k);
+    e[c::extra_b + k] = block.extra_b(k);
+    e[c::extra_a + k] = block.extra_a(k);
+
+    s[sc::first_hours + k] = hour_pair(block.hours(k, 0), block.hours(k, 1));
+    s[sc::second_hours + k] = hour_pair(block.hours(k, 2), block.hours(k, 3));
     for (int j = 0; j < schedule_slots; ++j) {
-      const int floor = sched[9 + j] == basement_floor ? 7 : (sched[9 + j] & 7);
-      s[64 + 32 * j + k] = static_cast<std::uint8_t>(((sched[j] & 7) << 5) | (sched[3 + j] & 31));
-      s[160 + 32 * j + k] = static_cast<std::uint8_t>((floor << 5) | (sched[6 + j] & 31));
+      const int floor = block.floor(k, j) == basement_floor ? stored_basement_floor : (block.floor(k, j) & 7);
+      s[sc::mode_x + sc::slot_stride * j + k] = static_cast<std::uint8_t>(((block.mode(k, j) & 7) << 5) | (block.x(k, j) & 31));
+      s[sc::floor_y + sc::slot_stride * j + k] = static_cast<std::uint8_t>((floor << 5) | (block.y(k, j) & 31));
     }
   }
 }
@@ -61,14 +62,15 @@ std::uint8_t schedule_hour_code(int hour) {
   return static_cast<std::uint8_t>(best);
 }
 
-void put_category_data(bytes& image, const map_data& maps, const npc_data& npcs,
-                       std::int32_t sector_order) {
-  if (image.size() < category_disk_bytes) throw std::runtime_error("category disk image too short");
+int put_category_data(bytes& image, const map_data& maps, const npc_data& npcs,
+                      std::int32_t sector_order) {
+  if (image.size() < category_disk_bytes) return -1;
   put_maps(image, maps, sector_order);
   for (int L = 0; L < locations_per_category; ++L)
-    put_location(image.data() + sector_offset(npc_track, 2 * L, sector_order),
-                 image.data() + sector_offset(npc_track, 2 * L + 1, sector_order),
-                 npcs.data() + location_block_bytes * static_cast<std::size_t>(L));
+    put_location(image.data() + sector_offset(category_npc_track, 2 * L, sector_order),
+                 image.data() + sector_offset(category_npc_track, 2 * L + 1, sector_order),
+                 const_location_view{location_cells(npcs, L)});
+  return 0;
 }
 
 bytes make_category_disk(const map_data& maps, const npc_data& npcs, std::int32_t sector_order) {

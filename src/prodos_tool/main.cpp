@@ -1,32 +1,22 @@
 // prodos: lists and extracts the files of a ProDOS disk image.
 //
-// Standard output carries the data alone: the listing or the extracted
-// file's bytes are written through a stream of their own on a duplicate of
-// it, and the C stdout, where the disk reader prints its messages, is
-// pointed at standard error with the tool's other diagnostics.
-#include <fcntl.h>
-#include <unistd.h>
-
+// Standard output carries the data alone (the listing or the extracted
+// file's bytes); every message, the disk reader's included, goes to
+// standard error.
 #include <cstdio>
 
+#include "common/standard_streams.h"
 #include "prodos_tool/prodos_tool.h"
 
 int main(int argc, char** argv) {
-  const int data_fd = ::dup(1);
-  std::FILE* data = data_fd >= 0 ? ::fdopen(data_fd, "wb") : nullptr;
-  if (::dup2(2, 1) < 0) {
-    // No standard error: the messages go nowhere, and never into a file
-    // that a later open could give descriptor 1.
-    const int null_fd = ::open("/dev/null", O_WRONLY);
-    if (null_fd >= 0 && null_fd != 1) {
-      ::dup2(null_fd, 1);
-      ::close(null_fd);
-    }
-  }
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  int status = prodos_tool_main(argc, argv, data);
+  // A closed standard output takes no data (the run says so and fails);
+  // closed descriptors are filled, so that no file the tool opens takes
+  // their place.
+  std::FILE* data = descriptor_open(1) ? stdout : nullptr;
+  fill_standard_descriptors();
+  int status = prodos_tool_main(argc, argv, data, diagnostics_only_sink());
   if (data != nullptr && std::fclose(data) != 0 && status == 0) {
-    std::puts("error: write standard output");
+    std::fputs("error: write standard output\n", stderr);
     status = 1;
   }
   return status;

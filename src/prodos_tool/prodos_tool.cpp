@@ -39,21 +39,21 @@ struct request {
 
 // Whether everything written to the data stream has reached its file (no
 // stream at all, when standard output was closed, fails).
-bool data_flushed(std::FILE* data) {
+bool data_flushed(std::FILE* data, const message_sink& sink) {
   if (data != nullptr && std::fflush(data) == 0 && std::ferror(data) == 0) return true;
-  std::puts("error: write standard output");
+  say(sink, "error: write standard output\n");
   return false;
 }
 
 // Writes `text` as the whole of the data: the help and version texts.
-int print_data(std::FILE* data, const char* text) {
+int print_data(std::FILE* data, const char* text, const message_sink& sink) {
   if (data != nullptr) std::fputs(text, data);
-  return data_flushed(data) ? status_ok : status_failed;
+  return data_flushed(data, sink) ? status_ok : status_failed;
 }
 
 // A usage error: its reason, then the usage text, with the diagnostics.
-int usage_error(const std::string& reason) {
-  std::printf("error: %s\n%s", reason.c_str(), usage_text);
+int usage_error(const std::string& reason, const message_sink& sink) {
+  say(sink, "error: %s\n%s", reason.c_str(), usage_text);
   return status_usage;
 }
 
@@ -77,31 +77,32 @@ void list_dir(std::FILE* data, const prodos_dir_block* list, const std::string& 
 }
 
 // The volume, "/NAME", then every entry.
-int list(const prodos_volume& volume, std::FILE* data) {
+int list(const prodos_volume& volume, std::FILE* data, const message_sink& sink) {
   if (data != nullptr) {
     const prodos_entry& header = volume.root->entries[0];
     std::fprintf(data, "/%.*s\n", static_cast<int>(header.name_length), header.name.data());
     list_dir(data, volume.root.get(), "");
   }
-  return data_flushed(data) ? status_ok : status_failed;
+  return data_flushed(data, sink) ? status_ok : status_failed;
 }
 
 // Writes the file's bytes to `out_path`, which must not exist unless
 // `force` is set.  A file this run created and could not write whole is
 // removed again.
-int write_out(const char* out_path, std::span<const std::uint8_t> contents, bool force) {
+int write_out(const char* out_path, std::span<const std::uint8_t> contents, bool force,
+              const message_sink& sink) {
   unique_file out = open_file(out_path, force ? "wb" : "wbx");
   if (!out) {
     if (!force && errno == EEXIST)
-      std::printf("error: '%s' already exists; not replaced (-f replaces it)\n", out_path);
+      say(sink, "error: '%s' already exists; not replaced (-f replaces it)\n", out_path);
     else
-      std::printf("error: write '%s'\n", out_path);
+      say(sink, "error: write '%s'\n", out_path);
     return status_failed;
   }
   const bool written =
       contents.empty() || std::fwrite(contents.data(), 1, contents.size(), out.get()) == contents.size();
   if (close_written(out) < 0 || !written) {
-    std::printf("error: write '%s'\n", out_path);
+    say(sink, "error: write '%s'\n", out_path);
     if (!force) std::remove(out_path);
     return status_failed;
   }
@@ -109,22 +110,22 @@ int write_out(const char* out_path, std::span<const std::uint8_t> contents, bool
 }
 
 int extract(const prodos_volume& volume, const char* path, const char* out_path, bool force,
-            std::FILE* data) {
+            std::FILE* data, const message_sink& sink) {
   const prodos_entry* entry = prodos_find(volume, path);
   if (entry == nullptr) {
-    std::printf("can't find file '%s'\n", path);
+    say(sink, "can't find file '%s'\n", path);
     return status_failed;
   }
   const std::uint32_t size = entry->eof;
   byte_buffer contents = allocate_zeroed<std::uint8_t>(size > 0 ? size : 1);
   if (contents == nullptr) {
-    std::puts("memory exhaust!");
+    say(sink, "memory exhaust!\n");
     return status_failed;
   }
   if (prodos_read_file(volume, path, contents.get(), size) < 0) return status_failed;
-  if (out_path != nullptr) return write_out(out_path, {contents.get(), size}, force);
+  if (out_path != nullptr) return write_out(out_path, {contents.get(), size}, force, sink);
   if (data != nullptr) std::fwrite(contents.get(), 1, size, data);
-  return data_flushed(data) ? status_ok : status_failed;
+  return data_flushed(data, sink) ? status_ok : status_failed;
 }
 
 // Whether block 2 of the image begins with a volume directory header:
@@ -138,25 +139,25 @@ bool has_volume_header(std::span<const std::uint8_t> image, std::int32_t sector_
   return at >= image.size() || (image[at] >> 4 == 0xF && (image[at] & 15) != 0);
 }
 
-int run(const request& r, std::FILE* data) {
+int run(const request& r, std::FILE* data, const message_sink& sink) {
   const char* image_path = r.words[1];
   byte_buffer image;
   std::size_t size = 0;
-  if (prodos_read_image_file(image_path, image, size) < 0) return status_failed;
+  if (prodos_read_image_file(image_path, image, size, sink) < 0) return status_failed;
   const std::span<const std::uint8_t> bytes_read(image.get(), size);
   if (!has_volume_header(bytes_read, r.sector_order)) {
-    std::printf("error: no ProDOS volume directory in '%s'\n", image_path);
+    say(sink, "error: no ProDOS volume directory in '%s'\n", image_path);
     return status_failed;
   }
   prodos_volume volume;
-  if (prodos_open(volume, bytes_read, image_path, r.sector_order) < 0) return status_failed;
-  if (std::strcmp(r.words[0], "list") == 0) return list(volume, data);
-  return extract(volume, r.words[2], r.words.size() == 4 ? r.words[3] : nullptr, r.force, data);
+  if (prodos_open(volume, bytes_read, image_path, r.sector_order, sink) < 0) return status_failed;
+  if (std::strcmp(r.words[0], "list") == 0) return list(volume, data, sink);
+  return extract(volume, r.words[2], r.words.size() == 4 ? r.words[3] : nullptr, r.force, data, sink);
 }
 
 }  // namespace
 
-int prodos_tool_main(int argc, char** argv, std::FILE* data) {
+int prodos_tool_main(int argc, char** argv, std::FILE* data, const message_sink& sink) {
   request r;
   bool options_end = false;
   for (int i = 1; i < argc; ++i) {
@@ -172,21 +173,21 @@ int prodos_tool_main(int argc, char** argv, std::FILE* data) {
     } else if (arg == "-f" || arg == "--force") {
       r.force = true;
     } else if (arg == "--help") {
-      return print_data(data, usage_text);
+      return print_data(data, usage_text, sink);
     } else if (arg == "--version") {
-      return print_data(data, "prodos " QZ_VERSION "\n");
+      return print_data(data, "prodos " QZ_VERSION "\n", sink);
     } else {
-      return usage_error("unknown option '" + std::string(arg) + "'");
+      return usage_error("unknown option '" + std::string(arg) + "'", sink);
     }
   }
-  if (r.words.empty()) return usage_error("no command given");
+  if (r.words.empty()) return usage_error("no command given", sink);
   const std::string_view command = r.words[0];
   if (command == "list") {
-    if (r.words.size() != 2) return usage_error("list takes one IMAGE");
+    if (r.words.size() != 2) return usage_error("list takes one IMAGE", sink);
   } else if (command == "extract") {
-    if (r.words.size() != 3 && r.words.size() != 4) return usage_error("extract takes IMAGE PATH [OUT]");
+    if (r.words.size() != 3 && r.words.size() != 4) return usage_error("extract takes IMAGE PATH [OUT]", sink);
   } else {
-    return usage_error("unknown command '" + std::string(command) + "'");
+    return usage_error("unknown command '" + std::string(command) + "'", sink);
   }
-  return run(r, data);
+  return run(r, data, sink);
 }

@@ -18,14 +18,15 @@
 // refused before its directory is read.
 //
 // The listing, the extracted bytes and the help and version texts go to
-// the data stream handed in; every message, the disk reader's included, is
-// printed with the C stdout, which the program points at standard error
-// (main.cpp).  A data stream that cannot be written fails the run with
+// the data stream handed in; every message, the disk reader's included,
+// goes to the console of the sink handed in (the program's standard
+// error).  A data stream that cannot be written fails the run with
 // "error: write standard output".
 #pragma once
 
 #include <cstdio>
 
+#include "common/message_sink.h"
 #include "disk/prodos.h"
 
 // Runs the tool on an argument vector (argv[0] the program name), writing
@@ -33,4 +34,4 @@
 // Returns the exit status: 0 on success and after --help or --version, 1
 // after any failure, 2 after a usage error (with the usage text among the
 // messages).
-int prodos_tool_main(int argc, char** argv, std::FILE* data);
+int prodos_tool_main(int argc, char** argv, std::FILE* data, const message_sink& sink);

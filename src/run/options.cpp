@@ -1,7 +1,9 @@
 #include "run/options.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -67,52 +69,147 @@ constexpr option_row option_table[] = {
     {{"--no-remake-water"}, action::no_remake_water, 0, both_programs},
 };
 
-// One line of the usage text: a format with at most one "%s", standing
-// for `value`.  The shape-type options and "--no-remake-water" have none.
-struct usage_row {
-  unsigned programs;
-  const char* text;
-  const char* value = nullptr;
+// The option a usage line names: its row of the option table, found by
+// what it does (and its value), so that the names are spelt only there.
+struct option_key {
+  action what;
+  int value = 0;
 };
 
-constexpr usage_row usage_table[] = {
-    {both_programs, "        -d1|--disk1|--program-disk  DISK-IMG"},
-    {both_programs, "                                specify program disk"},
-    {both_programs, "                                read '%s' if not specified", default_disk_images[0]},
-    {both_programs, "        -d2|--disk2|--castle-disk   DISK-IMG"},
-    {both_programs, "                                specify castle disk"},
-    {both_programs, "                                read '%s' if not specified", default_disk_images[1]},
-    {both_programs, "        -d3|--disk3|--dwelling-disk DISK-IMG"},
-    {both_programs, "                                specify dwelling disk"},
-    {both_programs, "                                read '%s' if not specified", default_disk_images[2]},
-    {both_programs, "        -d4|--disk4|--keep-disk     DISK-IMG"},
-    {both_programs, "                                specify keep disk"},
-    {both_programs, "                                read '%s' if not specified", default_disk_images[3]},
-    {both_programs, "        -d5|--disk5|--towne-disk    DISK-IMG"},
-    {both_programs, "                                specify towne disk"},
-    {both_programs, "                                read '%s' if not specified", default_disk_images[4]},
-    {both_programs, "        --do|--po               specify sector order of disk image"},
-    {both_programs, "                                    --do    DOS 3.3 order"},
-    {both_programs, "                                    --po    ProDOS order (default)"},
-    {both_programs, "        -B|--blur               blur graphics"},
-    {both_programs, "        -s|--shape SHAPE-BMP    read shape data from specified file"},
-    {both_programs, "        -C|--castle             draw castle maps"},
-    {both_programs, "        -D|--dwelling           draw dwelling maps"},
-    {both_programs, "        -K|--keep               draw keep maps"},
-    {both_programs, "        -T|--towne              draw towne maps"},
-    {both_programs, "        -n|--no-npcs            draw not NPCs"},
-    {both_programs, "        -p|--no-change-pose     not change NPCs' shape"},
-    {program_renderer, "        -h|--hour NUM           specify hour (0-23)"},
-    {program_renderer, "           --default            use default time and position"},
-    {program_renderer, "           --overwrite          overwrite output files"},
-    {program_atlas, "        -o|--output DIR         write the atlas into folder DIR"},
-    {program_atlas, "                                '%s' if not specified", default_atlas_folder},
-    {program_atlas, "           --overwrite          replace the atlas that DIR holds"},
-    {program_atlas, "           --export-sheet BMP   write the program disk's 512 tiles to BMP"},
-    {program_atlas, "                                as a sheet for -s; build no atlas"},
-    {program_atlas, "           --version            print the version"},
-    {both_programs, "        -?|--help               print usage"},
+const option_row& option_of(option_key key) {
+  for (const option_row& row : option_table)
+    if (row.what == key.what && row.value == key.value) return row;
+  return option_table[0];  // every key below names a row (tested through the usage text)
+}
+
+// The kinds of usage line:
+//   names       the names of one or two options (joined by "|"), then
+//               their value, then the description from column 32;
+//   disk_names  the names, then the value at column 36, nothing after;
+//   more        a further line of description, from column 32;
+//   choice      one option's name at column 36, then the description at
+//               column 44.
+enum class usage_kind { names, disk_names, more, choice };
+
+// One line of the usage text.  `text` is a format with at most one "%s",
+// standing for `arg`.  Options without a short name stand 3 columns
+// further in (`indent` 11), under the long names of the others.
+struct usage_row {
+  unsigned programs;
+  usage_kind kind;
+  option_key first{action::help};
+  const option_key* second = nullptr;
+  const char* value = nullptr;
+  const char* text = nullptr;
+  const char* arg = nullptr;
+  int indent = 8;
 };
+
+constexpr option_key prodos_order_key{action::prodos_order};
+constexpr usage_kind names = usage_kind::names;
+constexpr usage_kind more = usage_kind::more;
+
+constexpr usage_row disk_usage(int slot, const char* what) {
+  return {both_programs, usage_kind::disk_names, {action::disk, slot}, nullptr, "DISK-IMG", what};
+}
+constexpr usage_row more_usage(unsigned programs, const char* text, const char* arg = nullptr) {
+  return {programs, more, {action::help}, nullptr, nullptr, text, arg};
+}
+
+constexpr usage_row usage_table[] = {
+    disk_usage(0, nullptr),
+    more_usage(both_programs, "specify program disk"),
+    more_usage(both_programs, "read '%s' if not specified", default_disk_images[0]),
+    disk_usage(1, nullptr),
+    more_usage(both_programs, "specify castle disk"),
+    more_usage(both_programs, "read '%s' if not specified", default_disk_images[1]),
+    disk_usage(2, nullptr),
+    more_usage(both_programs, "specify dwelling disk"),
+    more_usage(both_programs, "read '%s' if not specified", default_disk_images[2]),
+    disk_usage(3, nullptr),
+    more_usage(both_programs, "specify keep disk"),
+    more_usage(both_programs, "read '%s' if not specified", default_disk_images[3]),
+    disk_usage(4, nullptr),
+    more_usage(both_programs, "specify towne disk"),
+    more_usage(both_programs, "read '%s' if not specified", default_disk_images[4]),
+    {both_programs, names, {action::dos_order}, &prodos_order_key, nullptr, "specify sector order of disk image"},
+    {both_programs, usage_kind::choice, {action::dos_order}, nullptr, nullptr, "DOS 3.3 order"},
+    {both_programs, usage_kind::choice, {action::prodos_order}, nullptr, nullptr, "ProDOS order (default)"},
+    {both_programs, names, {action::blur}, nullptr, nullptr, "blur graphics"},
+    {both_programs, names, {action::shape}, nullptr, "SHAPE-BMP", "read shape data from specified file"},
+    {both_programs, names, {action::category, category_castle}, nullptr, nullptr, "draw castle maps"},
+    {both_programs, names, {action::category, category_dwelling}, nullptr, nullptr, "draw dwelling maps"},
+    {both_programs, names, {action::category, category_keep}, nullptr, nullptr, "draw keep maps"},
+    {both_programs, names, {action::category, category_towne}, nullptr, nullptr, "draw towne maps"},
+    {both_programs, names, {action::no_npcs}, nullptr, nullptr, "draw not NPCs"},
+    {both_programs, names, {action::no_change_pose}, nullptr, nullptr, "not change NPCs' shape"},
+    {program_renderer, names, {action::hour}, nullptr, "NUM", "specify hour (0-23)"},
+    {program_renderer, names, {action::use_default}, nullptr, nullptr, "use default time and position", nullptr, 11},
+    {program_renderer, names, {action::overwrite}, nullptr, nullptr, "overwrite output files", nullptr, 11},
+    {program_atlas, names, {action::output}, nullptr, "DIR", "write the atlas into folder DIR"},
+    more_usage(program_atlas, "'%s' if not specified", default_atlas_folder),
+    {program_atlas, names, {action::overwrite}, nullptr, nullptr, "replace the atlas that DIR holds", nullptr, 11},
+    {program_atlas, names, {action::export_sheet}, nullptr, "BMP", "write the program disk's 512 tiles to BMP", nullptr, 11},
+    more_usage(program_atlas, "as a sheet for -s; build no atlas"),
+    {program_atlas, names, {action::version}, nullptr, nullptr, "print the version", nullptr, 11},
+    {both_programs, names, {action::help}, nullptr, nullptr, "print usage"},
+};
+
+// Appends the names of an option row, joined by "|".
+void append_names(std::string& line, const option_row& row) {
+  bool first = true;
+  for (std::string_view name : row.names) {
+    if (name.empty()) continue;
+    if (!first) line += '|';
+    line += name;
+    first = false;
+  }
+}
+
+void pad_to(std::string& line, std::size_t column) {
+  if (line.size() < column) line.append(column - line.size(), ' ');
+}
+
+// The text of one usage line, without its line end.
+std::string usage_line(const usage_row& row) {
+  constexpr std::size_t text_column = 32;
+  constexpr std::size_t value_column = 36;
+  constexpr std::size_t choice_text_column = 44;
+  std::string line;
+  switch (row.kind) {
+    case usage_kind::names:
+    case usage_kind::disk_names:
+      line.assign(static_cast<std::size_t>(row.indent), ' ');
+      append_names(line, option_of(row.first));
+      if (row.second != nullptr) {
+        line += '|';
+        append_names(line, option_of(*row.second));
+      }
+      if (row.value != nullptr) {
+        if (row.kind == usage_kind::disk_names) {
+          pad_to(line, value_column - 1);
+          line += ' ';
+        } else {
+          line += ' ';
+        }
+        line += row.value;
+      }
+      break;
+    case usage_kind::choice:
+      pad_to(line, value_column);
+      append_names(line, option_of(row.first));
+      pad_to(line, choice_text_column);
+      break;
+    case usage_kind::more: break;
+  }
+  if (row.text != nullptr) {
+    if (row.kind != usage_kind::choice) pad_to(line, text_column);
+    char text[256];
+    std::snprintf(text, sizeof text, row.text, row.arg != nullptr ? row.arg : "");
+    line += text;
+  }
+  return line;
+}
 
 const option_row* find_option(std::string_view arg, unsigned program) {
   for (const option_row& row : option_table) {
@@ -159,12 +256,7 @@ void print_usage(const program_info& program, std::FILE* stream) {
   std::fputs("option:\n", stream);
   for (const usage_row& row : usage_table) {
     if ((row.programs & program.program) == 0) continue;
-    if (row.value != nullptr) {
-      std::fprintf(stream, row.text, row.value);
-    } else {
-      std::fputs(row.text, stream);
-    }
-    std::fputc('\n', stream);
+    std::fprintf(stream, "%s\n", usage_line(row).c_str());
   }
 }
 
@@ -226,12 +318,10 @@ parse_outcome parse_command_line(const program_info& program, char** argv, optio
   return parse_outcome::run;
 }
 
-void print_usage() { print_usage(renderer_program, stdout); }
-
-int parse_options(int /*argc*/, char** argv, options& opts) {
-  switch (parse_command_line(renderer_program, argv, opts, stdout)) {
+int parse_options(int /*argc*/, char** argv, options& opts, const message_sink& sink) {
+  switch (parse_command_line(renderer_program, argv, opts, sink.console)) {
     case parse_outcome::run: return 0;
-    case parse_outcome::help: print_usage(); return -1;
+    case parse_outcome::help: print_usage(renderer_program, sink.console); return -1;
     default: return -1;
   }
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/message_sink.h"
+
 // Category bits of category_mask, in map-table order.
 inline constexpr std::int32_t category_castle = 1;
 inline constexpr std::int32_t category_dwelling = 2;
@@ -75,10 +77,7 @@ void print_usage(const program_info& program, std::FILE* stream);
 parse_outcome parse_command_line(const program_info& program, char** argv, options& opts,
                                  std::FILE* messages);
 
-// zud2avuze's command line: the usage text on standard output.
-void print_usage();
-
-// zud2avuze's parser: messages and the usage text on standard output.  0
-// when the run goes on; -1 when it must end with exit status 1 (after an
+// zud2avuze's parser: messages and the usage text on the sink's console.
+// 0 when the run goes on; -1 when it must end with exit status 1 (after an
 // error message or the usage text).
-int parse_options(int argc, char** argv, options& opts);
+int parse_options(int argc, char** argv, options& opts, const message_sink& sink);

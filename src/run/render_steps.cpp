@@ -7,17 +7,17 @@
 #include "tiles/blur_filter.h"
 #include "tiles/shape_import.h"
 
-int load_sheet(const options& opts, shape_sheet& sheet) {
+int load_sheet(const options& opts, shape_sheet& sheet, const message_sink& sink) {
   if (opts.use_shape_bitmap != 0) {
-    if (read_shape_bitmap(opts.shape_bitmap, sheet, sheet_tiles_across, sheet_tiles_down) < 0) {
-      std::printf("error: read shape bitmap '%s'\n", opts.shape_bitmap);
+    if (read_shape_bitmap(opts.shape_bitmap, sheet, sheet_tiles_across, sheet_tiles_down, sink) < 0) {
+      say(sink, "error: read shape bitmap '%s'\n", opts.shape_bitmap);
       return -1;
     }
     return 0;
   }
   if (read_shape(opts.disk_images[0], opts.sector_order, sheet, opts.shape_type,
-                 opts.no_remake_water) < 0) {
-    std::printf("error: read shape '%s'\n", opts.disk_images[0]);
+                 opts.no_remake_water, sink) < 0) {
+    say(sink, "error: read shape '%s'\n", opts.disk_images[0]);
     return -1;
   }
   return 0;
@@ -30,25 +30,26 @@ bool map_picture_fits(const shape_sheet& sheet) {
   return width <= INT32_MAX && height <= INT32_MAX && size <= UINT32_MAX;
 }
 
-int read_category(const options& opts, int c, map_data& maps, npc_data& npcs) {
+int read_category(const options& opts, int c, map_data& maps, npc_data& npcs, const message_sink& sink) {
   const char* disk = opts.disk_images[static_cast<std::size_t>(c + 1)];
-  if (read_map_data(disk, maps, static_cast<std::int32_t>(map_data_bytes), opts.sector_order) < 0) {
-    std::printf("error: read map data '%s'\n", disk);
+  if (read_map_data(disk, maps, static_cast<std::int32_t>(map_data_bytes), opts.sector_order, sink) < 0) {
+    say(sink, "error: read map data '%s'\n", disk);
     return -1;
   }
-  if (read_npc_data(disk, npcs, locations_per_category, opts.sector_order) < 0) {
-    std::printf("error: read npc data '%s'\n", disk);
+  if (read_npc_data(disk, npcs, locations_per_category, opts.sector_order, sink) < 0) {
+    say(sink, "error: read npc data '%s'\n", disk);
     return -1;
   }
   return 0;
 }
 
-int colour_picture(const options& opts, bitmap& picture, const retouch_palette& palette) {
+int colour_picture(const options& opts, bitmap& picture, const retouch_palette& palette,
+                   const message_sink& sink) {
   if (opts.use_shape_bitmap != 0) return 0;
   if (opts.blur_count <= 1) {
     blur_bitmap(picture, 0, opts.blur_count);
-  } else if (retouch_bitmap(picture, 1, 0, palette) < 0) {
-    std::puts("error: can't retouch bitmap");
+  } else if (retouch_bitmap(picture, 1, 0, palette, sink) < 0) {
+    say(sink, "error: can't retouch bitmap\n");
     return -1;
   }
   return 0;

@@ -1,11 +1,12 @@
 // The steps of a run that both picture programs take the same way, with
-// zud2avuze's messages (printed to standard output): loading the tile
+// zud2avuze's messages (printed to the sink's console): loading the tile
 // graphics, reading a category disk and colouring a drawn picture.
 #pragma once
 
 #include <cstdint>
 
 #include "bitmap/image.h"
+#include "common/message_sink.h"
 #include "map/map_data.h"
 #include "run/options.h"
 #include "tiles/retouch_filter.h"
@@ -16,7 +17,7 @@ inline constexpr std::int32_t default_placement_hour = 9;
 
 // Fills the cleared sheet from the BMP named with "-s" or from the program
 // disk.  0, or -1 after the messages.
-int load_sheet(const options& opts, shape_sheet& sheet);
+int load_sheet(const options& opts, shape_sheet& sheet, const message_sink& sink);
 
 // Whether a picture of 32 x 32 tiles of the sheet fits the picture record:
 // width and height in 32 bits signed, its bytes in 32 bits unsigned.
@@ -24,7 +25,7 @@ bool map_picture_fits(const shape_sheet& sheet);
 
 // Reads the maps and NPC tables of category `c` from its disk image.  0,
 // or -1 after the messages.
-int read_category(const options& opts, int c, map_data& maps, npc_data& npcs);
+int read_category(const options& opts, int c, map_data& maps, npc_data& npcs, const message_sink& sink);
 
 // Colours a picture drawn from the sheet as the options ask: from the
 // program disk's tiles with the blur filter (sharp, or soft with one
@@ -32,7 +33,8 @@ int read_category(const options& opts, int c, map_data& maps, npc_data& npcs);
 // into rings, with the colours of `palette`, built once for the run);
 // from a BMP sheet not at all.  The picture may be any number of rows
 // high.  0, or -1 after the messages.
-int colour_picture(const options& opts, bitmap& picture, const retouch_palette& palette);
+int colour_picture(const options& opts, bitmap& picture, const retouch_palette& palette,
+                   const message_sink& sink);
 
 // Whether a run with these options colours its pictures with the retouch
 // filter (and so needs its palette).

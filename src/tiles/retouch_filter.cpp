@@ -237,20 +237,21 @@ void build_retouch_palette(retouch_palette& palette) {
   }
 }
 
-int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase) {
+int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const message_sink& sink) {
   retouch_palette palette;
   build_retouch_palette(palette);
-  return retouch_bitmap(picture, join_ends, phase, palette);
+  return retouch_bitmap(picture, join_ends, phase, palette, sink);
 }
 
-int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const retouch_palette& palette) {
+int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const retouch_palette& palette,
+                   const message_sink& sink) {
   const std::int64_t width = picture.width;
   const std::int64_t height = picture.height;
   if (width <= 0 || height <= 0 || picture.pixels == nullptr) return -1;
   if (picture.data_size / static_cast<std::uint64_t>(width) < static_cast<std::uint64_t>(height)) return -1;
 
   if (join_ends == 1 && width < min_joined_width) {
-    std::puts("WARNING: too narrow width ... set join_ends to 0");
+    say(sink, "WARNING: too narrow width ... set join_ends to 0\n");
     join_ends = 0;
   }
 
@@ -264,7 +265,7 @@ int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, 
   std::unique_ptr<std::uint8_t[]> out;
   if (out_size <= std::numeric_limits<std::uint32_t>::max()) out = allocate_array<std::uint8_t>(out_size);
   if (!out || !allocate_work(work)) {
-    std::puts("ERROR: memory exhausted!");
+    say(sink, "ERROR: memory exhausted!\n");
     return -1;
   }
   // Entry i is column i - 2, whose colour bit is 1 << ((phase + column + 2) mod 4).

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "bitmap/image.h"
+#include "common/message_sink.h"
 
 // Every pixel the filter can make: its colour depends only on the pair of
 // colour patterns around it (256), the run of equal hues that gives its
@@ -33,8 +34,9 @@ double mix_hue(int a, int b);
 // Reads width x height one-byte dot values from the start of the picture's
 // buffer, whatever its bit count says, and replaces the buffer by a 24-bit
 // one (bit_count 24, no palette).  0, or -1 after "ERROR: memory
-// exhausted!" with the picture unchanged.
-int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase);
+// exhausted!" (on the sink's console) with the picture unchanged.
+int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const message_sink& sink);
 
 // The same with a palette built before.
-int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const retouch_palette& palette);
+int retouch_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t phase, const retouch_palette& palette,
+                   const message_sink& sink);

@@ -7,28 +7,28 @@
 #include "common/file_handle.h"
 
 int read_shape_bitmap(const char* path, shape_sheet& sheet, std::int32_t tiles_across,
-                      std::int32_t tiles_down) {
+                      std::int32_t tiles_down, const message_sink& sink) {
   unique_file stream = open_file(path, "rb");
   if (stream == nullptr) {
-    std::printf("error: open '%s'\n", path);
+    say(sink, "error: open '%s'\n", path);
     return -1;
   }
-  return read_shape_bitmap(stream.get(), path, sheet, tiles_across, tiles_down);
+  return read_shape_bitmap(stream.get(), path, sheet, tiles_across, tiles_down, sink);
 }
 
 int read_shape_bitmap(std::FILE* stream, const char* name, shape_sheet& sheet,
-                      std::int32_t tiles_across, std::int32_t tiles_down) {
+                      std::int32_t tiles_across, std::int32_t tiles_down, const message_sink& sink) {
   // The buffers go straight into the sheet, whose owner frees them on
   // every path, also when the reading fails half way.
   bitmap_header header;
-  const int result = read_bitmap(stream, header, sheet.palette, sheet.pixels);
+  const int result = read_bitmap(stream, header, sheet.palette, sheet.pixels, sink);
   if (sheet.pixels != nullptr) {
     // The reader allocates width x height pixels, bounded to 32 bits.
     sheet.data_size = header.width * header.height *
                       static_cast<std::uint32_t>(bytes_per_pixel_of(header.bit_count));
   }
   if (result < 0) {
-    std::printf("error: read '%s'\n", name);
+    say(sink, "error: read '%s'\n", name);
     return -1;
   }
 
@@ -46,7 +46,7 @@ int read_shape_bitmap(std::FILE* stream, const char* name, shape_sheet& sheet,
   sheet.bytes_per_pixel = (sheet.bit_count + 7) / 8;
 
   if (sheet.tile_width <= 0 || sheet.tile_height <= 0) {
-    std::puts("error: shape bitmap is too small");
+    say(sink, "error: shape bitmap is too small\n");
     return -1;
   }
   // Extra rows at the bottom are loaded and never drawn; the width must
@@ -54,7 +54,7 @@ int read_shape_bitmap(std::FILE* stream, const char* name, shape_sheet& sheet,
   const std::uint32_t sheet_width =
       static_cast<std::uint32_t>(sheet.tile_width) * static_cast<std::uint32_t>(tiles_across);
   if (header.width != sheet_width) {
-    std::puts("error: illegal shape bitmap size");
+    say(sink, "error: illegal shape bitmap size\n");
     return -1;
   }
   return 0;

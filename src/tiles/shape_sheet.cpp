@@ -17,7 +17,8 @@ constexpr std::int32_t disk_bytes_per_pixel = 1;
 // Sets up the sheet and reads and decodes the tile file through `volume`,
 // which the caller releases whatever happens.  0, or -1 after a message.
 int load_shapes(prodos_volume& volume, const char* disk_path, std::int32_t sector_order,
-                shape_sheet& sheet, std::int32_t shape_type, std::int32_t no_remake_water) {
+                shape_sheet& sheet, std::int32_t shape_type, std::int32_t no_remake_water,
+                const message_sink& sink) {
   sheet.tile_width = disk_tile_width;
   sheet.tile_height = disk_tile_height;
   sheet.bit_count = disk_bit_count;
@@ -25,33 +26,33 @@ int load_shapes(prodos_volume& volume, const char* disk_path, std::int32_t secto
 
   sheet.pixels = allocate_zeroed<std::uint8_t>(disk_sheet_bytes);
   if (!sheet.pixels) {
-    std::puts("error: memory exhausted!");
+    say(sink, "error: memory exhausted!\n");
     return -1;
   }
   sheet.data_size = disk_sheet_bytes;
   sheet.palette = allocate_zeroed<std::uint32_t>(apple_palette.size());
   if (!sheet.palette) {
-    std::puts("error: memory exhausted!");
+    say(sink, "error: memory exhausted!\n");
     return -1;
   }
   std::copy(apple_palette.begin(), apple_palette.end(), sheet.palette.get());
 
-  if (prodos_open(volume, disk_path, sector_order) < 0) {
-    std::printf("error: read disk image '%s'\n", disk_path);
+  if (prodos_open(volume, disk_path, sector_order, sink) < 0) {
+    say(sink, "error: read disk image '%s'\n", disk_path);
     return -1;
   }
   const prodos_entry* entry = prodos_find(volume, shapes_name);
   if (entry == nullptr) {
-    std::printf("error: can't find file '%s/%s'\n", disk_path, shapes_name);
+    say(sink, "error: can't find file '%s/%s'\n", disk_path, shapes_name);
     return -1;
   }
   if (entry->eof != shapes_file_size) {
-    std::printf("error: shape data size %d\n", static_cast<int>(entry->eof));
+    say(sink, "error: shape data size %d\n", static_cast<int>(entry->eof));
     return -1;
   }
   std::array<std::uint8_t, shapes_file_size> file{};
   if (prodos_read_file(volume, shapes_name, file.data(), shapes_file_size) < 0) {
-    std::printf("error: can't get file '%s/%s'\n", disk_path, shapes_name);
+    say(sink, "error: can't get file '%s/%s'\n", disk_path, shapes_name);
     return -1;
   }
   decode_shape_data(std::span<std::uint8_t>(sheet.pixels.get(), disk_sheet_bytes), file, shape_type,
@@ -62,10 +63,10 @@ int load_shapes(prodos_volume& volume, const char* disk_path, std::int32_t secto
 }  // namespace
 
 int read_shape(const char* disk_path, std::int32_t sector_order, shape_sheet& sheet,
-               std::int32_t shape_type, std::int32_t no_remake_water) {
+               std::int32_t shape_type, std::int32_t no_remake_water, const message_sink& sink) {
   if (disk_path == nullptr) disk_path = "";
   prodos_volume volume;  // cleared: releasing it is harmless on every path
-  const int result = load_shapes(volume, disk_path, sector_order, sheet, shape_type, no_remake_water);
+  const int result = load_shapes(volume, disk_path, sector_order, sheet, shape_type, no_remake_water, sink);
   prodos_close(volume);
   return result;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "common/buffer.h"
+#include "common/message_sink.h"
 
 inline constexpr int sheet_tiles_across = 16;
 inline constexpr int sheet_tiles_down = 32;
@@ -41,8 +42,9 @@ inline constexpr std::uint32_t shapes_file_size = 16384;
 
 // Loads the sheet from the file "SHAPES" of the program disk image at
 // `disk_path` and decodes it into dot values (see hires_decode.h).  The
-// sheet must be cleared.  0, or -1 after a message; whatever was allocated
+// sheet must be cleared.  0, or -1 after a message to the sink's console
+// (the disk reader's among them); whatever was allocated
 // stays in the sheet for its owner to free.  The volume is closed on every
 // path.
 int read_shape(const char* disk_path, std::int32_t sector_order, shape_sheet& sheet,
-               std::int32_t shape_type, std::int32_t no_remake_water);
+               std::int32_t shape_type, std::int32_t no_remake_water, const message_sink& sink);

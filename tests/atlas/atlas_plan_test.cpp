@@ -28,11 +28,11 @@ struct demo_set {
     for (int slot = 0; slot < disk_image_count; ++slot) opts.disk_images[slot] = paths[slot].c_str();
     opts.blur_count = blur_count;
     build_retouch_palette(colours);
-    EXPECT_EQ(load_sheet(opts, sheet), 0);
+    EXPECT_EQ(load_sheet(opts, sheet, standard_sink()), 0);
     for (int c = 0; c < 4; ++c) {
       category_data& data = categories.emplace_back();
       data.category = c;
-      EXPECT_EQ(read_category(opts, c, data.maps, data.npcs), 0);
+      EXPECT_EQ(read_category(opts, c, data.maps, data.npcs, standard_sink()), 0);
       data.default_npcs = data.npcs;
       copy_default_places(data.default_npcs);
     }
@@ -42,7 +42,7 @@ struct demo_set {
     bitmap picture{896, 32 * count, 4, 896u * 32 * count, allocate_zeroed<std::uint8_t>(896u * 32 * count),
                    sheet.palette.get()};
     draw_tile_rows(picture, sheet, scene.tiles, first, count);
-    EXPECT_EQ(colour_picture(opts, picture, colours), 0);
+    EXPECT_EQ(colour_picture(opts, picture, colours, standard_sink()), 0);
     const std::size_t size = std::size_t{896} * 32 * count * (picture.bit_count == 24 ? 3 : 1);
     return bytes(picture.pixels.get(), picture.pixels.get() + size);
   }

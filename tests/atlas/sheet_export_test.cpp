@@ -51,7 +51,7 @@ TEST(SheetExport, MapsDrawnFromTheSheetShowItsTilesAndTheDefaultColours) {
   ASSERT_EQ(with_sheet.exit_status, 0) << with_sheet.output;
   ASSERT_EQ(e.run(ZUD2AVUZE_PATH, {"-T", "-n"}, "disk").exit_status, 0);
   map_data maps{};
-  ASSERT_EQ(read_map_data(e.dir.file(default_disk_images[4]).c_str(), maps, map_data_bytes, 2), 0);
+  ASSERT_EQ(read_map_data(e.dir.file(default_disk_images[4]).c_str(), maps, map_data_bytes, 2, standard_sink()), 0);
 
   for (int j = 0; j < maps_per_category; ++j) {
     const map_table_entry entry = map_table[3][static_cast<std::size_t>(j)];
@@ -109,7 +109,7 @@ TEST(SheetExport, OtherToolsReadTheSheetAndEditsOfItAreTaken) {
   const program_result drawn = e.run(ZUD2AVUZE_PATH, {"-T", "-n", "-s", e.dir.file("edited.bmp")}, "edited");
   ASSERT_EQ(drawn.exit_status, 0) << drawn.output;
   map_data maps{};
-  ASSERT_EQ(read_map_data(e.dir.file(default_disk_images[4]).c_str(), maps, map_data_bytes, 2), 0);
+  ASSERT_EQ(read_map_data(e.dir.file(default_disk_images[4]).c_str(), maps, map_data_bytes, 2, standard_sink()), 0);
   const read_capture map = e.picture("edited/qz.Starfall.1F.12.bmp");
   const rgb_picture shown = rgb_of(map_width, 1024, 8, map.palette.get(), map.pixels.get());
   int painted = 0;

@@ -125,7 +125,7 @@ TEST(BmpExternal, EveryBmpSuiteFileIsReadOrRefusedAsExpected) {
     // As a shape sheet: every accepted file is 127 pixels wide, which does
     // not divide into 16 tiles.
     shape_sheet sheet;
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_shape_bitmap(path.c_str(), sheet, 16, 32), -1); }),
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_shape_bitmap(path.c_str(), sheet, 16, 32, standard_sink()), -1); }),
               messages + (accepted ? "error: illegal shape bitmap size\n" : "error: read '" + path + "'\n"));
     if (accepted && pillow_available()) {
       rgb_picture seen;

@@ -77,7 +77,7 @@ TEST(BmpCheck, RefusalsComeInTheirOrderWithTheirMessages) {
     const read_capture r = read_bmp_bytes(bmp_file_of(h, p.palette, {}));
     EXPECT_EQ(std::make_tuple(r.result, r.output, r.pixels.get(), r.palette.get()),
               std::make_tuple(-1, messages + header_line, nullptr, nullptr));
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(check_bitmap_header(h), -1); }), messages);
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(check_bitmap_header(h, standard_sink()), -1); }), messages);
   }
 }
 
@@ -96,12 +96,12 @@ TEST(BmpCheck, WarningsAreCountedAndDoNotStopTheReading) {
     const read_capture r = read_bmp_bytes(bmp_file_of(h, p.palette, bmp_rows_of(p)));
     EXPECT_EQ(std::make_tuple(r.output, r.header.data_length), std::make_tuple(messages, 0x1290u));
     expect_picture(r, p);
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(check_bitmap_header(h), warnings); }), messages);
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(check_bitmap_header(h, standard_sink()), warnings); }), messages);
   }
   bmp_picture big = bmp_pattern(1, 1, 32);
   big.width = big.height = 8192;  // a buffer of exactly 256 MiB
   bitmap_header h = bmp_header_for(big);
-  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(check_bitmap_header(h), 0); }), "");
+  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(check_bitmap_header(h, standard_sink()), 0); }), "");
 }
 
 TEST(BmpCheck, HeaderBytesAndColourTableAreReadInFileOrder) {
@@ -112,7 +112,7 @@ TEST(BmpCheck, HeaderBytesAndColourTableAreReadInFileOrder) {
   for (int i = 0; i < 1024; ++i) contents.push_back(static_cast<std::uint8_t>(i * 7 + 1));
   const stream_ptr stream = stream_of(contents);
   bitmap_header got;
-  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_bitmap_header(stream.get(), got), 0); }), "");
+  EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_bitmap_header(stream.get(), got, standard_sink()), 0); }), "");
   EXPECT_EQ(std::memcmp(&got, &h, sizeof h), 0);
   std::uint32_t entries[256] = {};
   for (int count : {-1, 0, 257}) EXPECT_EQ(read_palette(stream.get(), entries, count), -1);
@@ -124,7 +124,7 @@ TEST(BmpCheck, HeaderBytesAndColourTableAreReadInFileOrder) {
   bytes sound = bmp_header_bytes_of(h), lower_case = sound;
   lower_case[0] = 'b';
   for (const bytes& header : {bytes{}, bytes(sound.begin(), sound.end() - 1), bytes{'B', 'M'}, lower_case})
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_bitmap_header(stream_of(header).get(), got), -1); }), "");
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(read_bitmap_header(stream_of(header).get(), got, standard_sink()), -1); }), "");
 }
 
 TEST(BmpRead, WriterAndBuilderFilesAgreeAndReadBack) {
@@ -137,7 +137,7 @@ TEST(BmpRead, WriterAndBuilderFilesAgreeAndReadBack) {
       bitmap b{width, height, bits, static_cast<std::uint32_t>(p.pixels.size()),
                allocate_zeroed<std::uint8_t>(p.pixels.size()), p.palette.empty() ? nullptr : p.palette.data()};
       std::memcpy(b.pixels.get(), p.pixels.data(), p.pixels.size());
-      EXPECT_EQ(stdout_of([&] { EXPECT_EQ(write_bitmap_file(path.c_str(), b, 1), 0); }), "");
+      EXPECT_EQ(stdout_of([&] { EXPECT_EQ(write_bitmap_file(path.c_str(), b, 1, standard_sink()), 0); }), "");
       EXPECT_TRUE(read_file(path) == bmp_file_of(p));
       const read_capture r = read_bmp_bytes(read_file(path));
       EXPECT_EQ(r.output, "");

@@ -32,7 +32,7 @@ bytes write_and_read(const bitmap& picture, std::string* output = nullptr) {
   temp_dir dir;
   const std::string path = dir.file("x.bmp");
   testing::internal::CaptureStdout();
-  const int result = write_bitmap_file(path.c_str(), picture, 0);
+  const int result = write_bitmap_file(path.c_str(), picture, 0, standard_sink());
   const std::string out = testing::internal::GetCapturedStdout();
   if (output != nullptr) *output = out;
   EXPECT_EQ(result, 0);
@@ -134,7 +134,7 @@ TEST(BmpWrite, UnsupportedBitCountTouchesNothing) {
     bitmap picture = make_picture(4, 4, 8);
     picture.bit_count = bits;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(write_bitmap_file(path.c_str(), picture, 1), -1);
+    EXPECT_EQ(write_bitmap_file(path.c_str(), picture, 1, standard_sink()), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "error: create bitmap header\n");
     EXPECT_FALSE(file_exists(path));
   }
@@ -142,7 +142,7 @@ TEST(BmpWrite, UnsupportedBitCountTouchesNothing) {
   bitmap short_buffer = make_picture(4, 4, 8);
   short_buffer.bit_count = 24;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(write_bitmap_file(path.c_str(), short_buffer, 1), -1);
+  EXPECT_EQ(write_bitmap_file(path.c_str(), short_buffer, 1, standard_sink()), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "error: create bitmap header\n");
   EXPECT_FALSE(file_exists(path));
 }
@@ -155,11 +155,11 @@ TEST(BmpWrite, HeaderAndPaletteWriteFailuresAreReported) {
   if (full == nullptr) GTEST_SKIP() << "no /dev/full";
   std::setvbuf(full.get(), nullptr, _IONBF, 0);
   testing::internal::CaptureStdout();
-  EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
+  EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels, standard_sink()), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "error: write_bitmap() - can't write bitmap header\n");
   header.bit_count = 2;
-  EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels), -1);
+  EXPECT_EQ(write_bitmap(full.get(), header, nullptr, pixels, standard_sink()), -1);
 }
 
 // A file that cannot be written whole fails with the write line wherever
@@ -178,7 +178,7 @@ TEST(BmpWrite, FailuresInTheRowsAndAtTheCloseAreReported) {
                              {24, 1500000}, {24, size24 - 1}, {24, size24}}) {
     const bitmap picture = make_picture(896, 1024, c.bits);
     const std::uint64_t size = c.bits == 4 ? size4 : size24;
-    const program_result r = run_in_child([&] { return -write_bitmap_file(path.c_str(), picture, 1); }, c.limit);
+    const program_result r = run_in_child([&] { return -write_bitmap_file(path.c_str(), picture, 1, standard_sink()); }, c.limit);
     const bool whole = c.limit >= size;
     EXPECT_EQ(r.exit_status, whole ? 0 : 1) << c.bits << "/" << c.limit;
     EXPECT_EQ(r.output, whole ? "" : "error: write bitmap '" + path + "'\n") << c.bits << "/" << c.limit;
@@ -192,7 +192,7 @@ TEST(BmpWrite, FailuresInTheRowsAndAtTheCloseAreReported) {
         bitmap_header header;
         create_bitmap_header(header, 896, 1024, 4);
         unique_file stream = open_file(path.c_str(), "wb");
-        if (write_bitmap(stream.get(), header, nullptr, picture.pixels.get()) != 0) return 1;
+        if (write_bitmap(stream.get(), header, nullptr, picture.pixels.get(), standard_sink()) != 0) return 1;
         return close_written(stream) == 0 ? 0 : 2;
       },
       size4 - 1);
@@ -211,8 +211,8 @@ TEST(BmpWrite, OverwriteQuestionTakesOneCharacterAtATime) {
   // line answers the next question at once.
   feed_stdin(dir, "x\nyn\n");
   testing::internal::CaptureStdout();
-  EXPECT_EQ(write_bitmap_file(a.c_str(), picture, 0), 0);
-  EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 0), -1);
+  EXPECT_EQ(write_bitmap_file(a.c_str(), picture, 0, standard_sink()), 0);
+  EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 0, standard_sink()), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "'" + a + "' already exists\noverwrite ? (Y or N): '" + b +
                 "' already exists\noverwrite ? (Y or N): ");
@@ -223,7 +223,7 @@ TEST(BmpWrite, OverwriteQuestionTakesOneCharacterAtATime) {
   for (const char* answers : {"No\n", "", "what\n"}) {
     feed_stdin(dir, answers);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 0), -1) << answers;
+    EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 0, standard_sink()), -1) << answers;
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(read_file(b), old_contents) << answers;
   }
@@ -231,7 +231,7 @@ TEST(BmpWrite, OverwriteQuestionTakesOneCharacterAtATime) {
   // With the overwrite flag there is no question.
   feed_stdin(dir, "n\n");
   testing::internal::CaptureStdout();
-  EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 1), 0);
+  EXPECT_EQ(write_bitmap_file(b.c_str(), picture, 1, standard_sink()), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(read_file(b).size(), 54u + 1024 + 64);
 }
@@ -243,7 +243,7 @@ TEST(BmpWrite, DirectoryNameIsAskedThenFailsToOpen) {
   bitmap picture = make_picture(8, 8, 8);
   feed_stdin(dir, "Y");
   testing::internal::CaptureStdout();
-  EXPECT_EQ(write_bitmap_file(sub.c_str(), picture, 0), -1);
+  EXPECT_EQ(write_bitmap_file(sub.c_str(), picture, 0, standard_sink()), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "'" + sub + "' already exists\noverwrite ? (Y or N): error: open '" + sub + "'\n");
 }

@@ -38,7 +38,7 @@ struct read_capture {
 // read_bitmap on `stream`, or on a stream holding exactly `contents`.
 inline read_capture read_bmp(std::FILE* stream) {
   read_capture r;
-  r.output = stdout_of([&] { r.result = read_bitmap(stream, r.header, r.palette, r.pixels); });
+  r.output = stdout_of([&] { r.result = read_bitmap(stream, r.header, r.palette, r.pixels, standard_sink()); });
   return r;
 }
 inline read_capture read_bmp_bytes(const bytes& contents) { return read_bmp(stream_of(contents).get()); }

@@ -46,7 +46,7 @@ struct opened_volume {
   int result = 0;
   std::string output;
   opened_volume(const bytes& image, std::int32_t order) : file(image) {
-    output = stdout_of([&] { result = prodos_open(volume, file.path.c_str(), order); });
+    output = stdout_of([&] { result = prodos_open(volume, file.path.c_str(), order, standard_sink()); });
   }
   opened_volume(const prodos_builder& b, std::int32_t order) : opened_volume(prodos_image(b, order), order) {}
 };
@@ -81,7 +81,7 @@ inline read_result prodos_read(const prodos_volume& volume, const std::string& p
 // alone, key pointer $FFFF; F0..F26 fill the volume directory's 4 blocks.
 // The directories and index blocks come first on the disk.
 struct sample_volume {
-  prodos_builder b = prodos_format("VOL", prodos_image_blocks, {99, 12, 31, 23, 59});
+  prodos_builder b = prodos_format("VOL", prodos_disk_blocks, {99, 12, 31, 23, 59});
   std::map<std::string, bytes> files;
 };
 inline sample_volume make_sample() {

@@ -5,6 +5,7 @@
 // never hang, crash or read outside the image.
 #include <tuple>
 
+#include "common/byte_order.h"
 #include "disk_test_util.h"
 
 namespace {
@@ -70,11 +71,11 @@ TEST(ProdosOpen, DamagedDirectoriesPrintTheirCascade) {
   prodos_builder b = prodos_format("V");
   const prodos_entry_place dir = prodos_add_dir(b, "DIR");
   prodos_add_file(b, "AFTER", bytes(5, 5));
-  set_le16(b.blocks, prodos_entry_offset(dir) + 17, 0x0200);
+  store_le16(b.blocks, prodos_entry_offset(dir) + 17, 0x0200);
   const bytes no_dir = prodos_image(b, 2);
-  set_le16(b.blocks, 1024 + 4 + 35, 300);  // the bit map pointer
+  store_le16(b.blocks, 1024 + 4 + 35, 300);  // the bit map pointer
   const bytes no_bit_map = prodos_image(b, 2);
-  set_le16(b.blocks, 2 * 512 + 2, 0x4000);  // the key block's next pointer
+  store_le16(b.blocks, 2 * 512 + 2, 0x4000);  // the key block's next pointer
   const std::tuple<bytes, int, std::string> cases[] = {
       {no_dir, 0, lost_dir},
       {no_bit_map, 0, lost_dir + "illegal block no $012C\ncan't get bit map '@'\n"},
@@ -93,7 +94,7 @@ TEST(ProdosOpen, DamagedDirectoriesPrintTheirCascade) {
     prodos_volume in_memory;
     std::string named = messages;
     if (named.find('@') != std::string::npos) named.replace(named.find('@'), 1, "NAME");
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(prodos_open(in_memory, image, "NAME", 2), result); }), named);
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(prodos_open(in_memory, image, "NAME", 2, standard_sink()), result); }), named);
     EXPECT_EQ(in_memory.image.data(), image.data());
     if (o.result == 0) {
       EXPECT_EQ(std::make_tuple(o.volume.root->entries[1].storage_type, o.volume.root->entries[1].subdirectory.get()),
@@ -117,7 +118,7 @@ TEST(ProdosOpen, UnmappableFilesAreReportedByNameAndFailToRead) {
       prodos_add_file(b, "SEED", bytes(10, 1)), prodos_add_file(b, "SAPLING", bytes(2000, 2)),
       prodos_add_file(b, "TREE", tree),         prodos_add_dir(b, "DIR"),
       prodos_add_file(b, "DIR/INNER", tree),    prodos_add_file(b, "GOOD", bytes(600, 4))};
-  for (std::uint16_t i : {0, 1, 2}) set_le16(b.blocks, prodos_entry_offset(places[i]) + 17, 0x0300 + i);
+  for (std::uint16_t i : {0, 1, 2}) store_le16(b.blocks, prodos_entry_offset(places[i]) + 17, 0x0300 + i);
   // INNER's second index block and GOOD's second data block lie outside the image.
   b.blocks[512 * std::size_t{places[4].key_pointer} + 257] = 0x40;
   b.blocks[512 * std::size_t{places[5].key_pointer} + 257] = 0x20;
@@ -162,9 +163,9 @@ TEST(ProdosDamage, PointersLeadingBackEndTheWalkThere) {
   // UP points at the volume directory; DIR's second block leads back to
   // its first, the volume directory's last block to its second.
   const std::vector<std::uint16_t>& dir = s.b.dirs["DIR"].blocks;
-  set_le16(s.b.blocks, prodos_entry_offset(up) + 17, 2);
-  set_le16(s.b.blocks, 512 * std::size_t{dir[1]} + 2, dir[0]);
-  set_le16(s.b.blocks, 5 * 512 + 2, 3);
+  store_le16(s.b.blocks, prodos_entry_offset(up) + 17, 2);
+  store_le16(s.b.blocks, 512 * std::size_t{dir[1]} + 2, dir[0]);
+  store_le16(s.b.blocks, 5 * 512 + 2, 3);
   const std::string loop = "directory loop at block " + hex4(dir[0]) + "\n";
   opened_volume o(s.b, 2);
   EXPECT_EQ(std::tie(o.result, o.output),
@@ -202,7 +203,7 @@ TEST(ProdosDamage, TruncatedImagesOfEveryLengthOpenOrFailCleanly) {
         const std::size_t length = std::min(whole.size(), 512 * blocks + extra);
         prodos_volume v;
         int result = 0;
-        const std::string output = stdout_of([&] { result = prodos_open(v, {whole.data(), length}, "T", order); });
+        const std::string output = stdout_of([&] { result = prodos_open(v, {whole.data(), length}, "T", order, standard_sink()); });
         // The volume directory is blocks 2..5, the first 3072 bytes in either order.
         ASSERT_EQ(result, length >= 3072 ? 0 : -1) << length;
         EXPECT_EQ(output.find("can't get catalog") != std::string::npos, length < 3072) << length;

@@ -106,7 +106,7 @@ std::string write_sheet(const temp_dir& dir, std::int32_t tw, std::int32_t th, s
   sheet.palette = palette;
   const std::string path = dir.file("sheet.bmp");
   testing::internal::CaptureStdout();
-  EXPECT_EQ(write_bitmap_file(path.c_str(), sheet, 1), 0);
+  EXPECT_EQ(write_bitmap_file(path.c_str(), sheet, 1, standard_sink()), 0);
   testing::internal::GetCapturedStdout();
   return path;
 }

@@ -28,8 +28,8 @@ TEST(RawReads, AreTheInverseOfACategoryDiskInBothOrders) {
     map_data maps{};
     npc_data npcs{};
     EXPECT_EQ(stdout_of([&] {
-                EXPECT_EQ(read_map_data(file.path.c_str(), maps, 16384, order), 0);
-                EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, 8, order), 0);
+                EXPECT_EQ(read_map_data(file.path.c_str(), maps, 16384, order, standard_sink()), 0);
+                EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, 8, order, standard_sink()), 0);
               }),
               "");
     bytes rebuilt(disk_image_bytes, 0);
@@ -39,7 +39,7 @@ TEST(RawReads, AreTheInverseOfACategoryDiskInBothOrders) {
     EXPECT_EQ(maps[1024 * 5 + 32 * 17 + 18], image[map_area + 4096 + 256 * (order == 1 ? 7 : 8) + 16 + 2]);
   }
   npc_data npcs{};
-  ASSERT_EQ(read_npc_data(file.path.c_str(), npcs, 8, 2), 0);
+  ASSERT_EQ(read_npc_data(file.path.c_str(), npcs, 8, 2, standard_sink()), 0);
   const std::uint8_t* block = npcs.data() + 768 * 2;  // y[0], floor[0] of NPC 5; hours h0, h1 of NPC 9
   EXPECT_EQ(std::make_tuple(block[16 * 5 + 6], block[16 * 5 + 9], block[16 * 9 + 12], block[16 * 9 + 13]),
             std::make_tuple(5, 255, 3, 23));
@@ -50,11 +50,11 @@ TEST(RawReads, SmallBuffersAndZeroCountsReadNothing) {
   bytes small(1023, 0xAA), npcs(768 * 8 - 1, 0xAA);
   const std::string missing = file.dir.file("missing.dsk");
   EXPECT_EQ(stdout_of([&] {
-              EXPECT_EQ(read_map_data(file.path.c_str(), small, 256, 1), -1);  // needs the whole first map
-              EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, 8, 2), -1);
-              EXPECT_EQ(read_map_data(file.path.c_str(), small, 0, 2), 0);
-              EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, -3, 1), 0);
-              EXPECT_EQ(read_map_data(missing.c_str(), small, 0, 2), -1);
+              EXPECT_EQ(read_map_data(file.path.c_str(), small, 256, 1, standard_sink()), -1);  // needs the whole first map
+              EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, 8, 2, standard_sink()), -1);
+              EXPECT_EQ(read_map_data(file.path.c_str(), small, 0, 2, standard_sink()), 0);
+              EXPECT_EQ(read_npc_data(file.path.c_str(), npcs, -3, 1, standard_sink()), 0);
+              EXPECT_EQ(read_map_data(missing.c_str(), small, 0, 2, standard_sink()), -1);
             }),
             "error: buffer too small for '" + file.path + "'\nerror: buffer too small for '" + file.path +
                 "'\nerror: open '" + missing + "'\n");
@@ -77,14 +77,14 @@ TEST(RawReads, TruncatedImagesFailWithTheReadMessage) {
         npc_data npcs{}, npcs_in_memory{};
         const std::string& path = file.path;
         EXPECT_EQ(stdout_of([&] {
-                    EXPECT_EQ(read_map_data(path.c_str(), maps, 16384, order), maps_whole ? 0 : -1);
-                    EXPECT_EQ(read_npc_data(path.c_str(), npcs, 8, order), npcs_whole ? 0 : -1);
+                    EXPECT_EQ(read_map_data(path.c_str(), maps, 16384, order, standard_sink()), maps_whole ? 0 : -1);
+                    EXPECT_EQ(read_npc_data(path.c_str(), npcs, 8, order, standard_sink()), npcs_whole ? 0 : -1);
                   }),
                   (maps_whole ? "" : "error: read '" + path + "'\n") + (npcs_whole ? "" : "error: read '" + path + "'\n"))
             << length;
         EXPECT_EQ(stdout_of([&] {
-                    EXPECT_EQ(read_map_data(image, "M", maps_in_memory, 16384, order), maps_whole ? 0 : -1);
-                    EXPECT_EQ(read_npc_data(image, "M", npcs_in_memory, 8, order), npcs_whole ? 0 : -1);
+                    EXPECT_EQ(read_map_data(image, "M", maps_in_memory, 16384, order, standard_sink()), maps_whole ? 0 : -1);
+                    EXPECT_EQ(read_npc_data(image, "M", npcs_in_memory, 8, order, standard_sink()), npcs_whole ? 0 : -1);
                   }),
                   std::string(maps_whole ? "" : "error: read 'M'\n") + (npcs_whole ? "" : "error: read 'M'\n"));
         EXPECT_TRUE(maps == maps_in_memory && npcs == npcs_in_memory) << length;
@@ -101,10 +101,10 @@ TEST(RawReads, APipeFailsAtTheSeek) {
   map_data maps{};
   npc_data npcs{};
   EXPECT_EQ(stdout_of([&] {
-              EXPECT_EQ(read_map_data(path.c_str(), maps, 16384, 2), -1);
-              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 8, 1), -1);
-              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 0, 1), -1);
-              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 0, 2), 0);
+              EXPECT_EQ(read_map_data(path.c_str(), maps, 16384, 2, standard_sink()), -1);
+              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 8, 1, standard_sink()), -1);
+              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 0, 1, standard_sink()), -1);
+              EXPECT_EQ(read_npc_data(path.c_str(), npcs, 0, 2, standard_sink()), 0);
             }),
             "error: seek '" + path + "'\nerror: seek '" + path + "'\nerror: seek '" + path + "'\n");
   ::close(fds[0]);

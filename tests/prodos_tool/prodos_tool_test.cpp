@@ -1,6 +1,7 @@
 // The prodos tool: listing and extraction run in-process, and the program
 // itself for what only it does: keeping messages off the data stream and
 // failing when the data cannot be written.
+#include "common/byte_order.h"
 #include "prodos_tool/prodos_tool.h"
 
 #include <cctype>
@@ -29,7 +30,7 @@ tool_result run_tool(std::vector<std::string> args) {
   arg_vector argv(args);
   tool_result r;
   std::FILE* data = std::tmpfile();
-  r.messages = stdout_of([&] { r.status = prodos_tool_main(argv.argc(), argv.argv(), data); });
+  r.messages = stdout_of([&] { r.status = prodos_tool_main(argv.argc(), argv.argv(), data, standard_sink()); });
   std::rewind(data);
   for (int c; (c = std::fgetc(data)) != EOF;) r.data.push_back(static_cast<char>(c));
   std::fclose(data);
@@ -134,7 +135,7 @@ TEST(ProdosTool, MessagesStayOffTheDataStream) {
   const bytes contents = noise(1500, 5);
   prodos_add_file(b, "FILE", contents);
   const prodos_entry_place lost = prodos_add_dir(b, "LOST");
-  set_le16(b.blocks, prodos_entry_offset(lost) + 17, 0x0300);
+  store_le16(b.blocks, prodos_entry_offset(lost) + 17, 0x0300);
   image_file image(prodos_image(b, 2));
   const std::string complaints = "illegal block no $0300\ncan't get dir block $0300\ncan't get dir block $0300\n";
   const program_result r = run_program(PRODOS_TOOL_PATH, {"extract", image.path, "FILE"}, image.dir.path.string());

@@ -23,7 +23,7 @@ parse_result parse(std::vector<std::string> args) {
   parse_result r;
   r.args = std::make_shared<arg_vector>(std::move(args));
   testing::internal::CaptureStdout();
-  r.result = parse_options(r.args->argc(), r.args->argv(), r.opts);
+  r.result = parse_options(r.args->argc(), r.args->argv(), r.opts, standard_sink());
   r.output = testing::internal::GetCapturedStdout();
   return r;
 }

@@ -89,7 +89,7 @@ constexpr const char* narrow_warning = "WARNING: too narrow width ... set join_e
 // Runs the retouch filter, expecting `result` and the message `printed`.
 void retouch(bitmap& picture, int join_ends, int phase, int result = 0, const std::string& printed = "") {
   testing::internal::CaptureStdout();
-  EXPECT_EQ(retouch_bitmap(picture, join_ends, phase), result);
+  EXPECT_EQ(retouch_bitmap(picture, join_ends, phase, standard_sink()), result);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
 }
 

@@ -26,7 +26,7 @@ std::tuple<int, std::string> load(const std::string& path, shape_sheet& sheet, s
                                   std::int32_t down = 32) {
   const std::size_t before = open_descriptors();
   int result = 0;
-  const std::string output = stdout_of([&] { result = read_shape_bitmap(path.c_str(), sheet, across, down); });
+  const std::string output = stdout_of([&] { result = read_shape_bitmap(path.c_str(), sheet, across, down, standard_sink()); });
   EXPECT_EQ(open_descriptors(), before) << "a stream was left open";
   return {result, output};
 }

@@ -115,7 +115,7 @@ void load(const std::string& path, int order, shape_sheet& s, int result, std::s
           int no_remake = 0) {
   for (std::size_t at; (at = printed.find('@')) != std::string::npos;) printed.replace(at, 1, path);
   testing::internal::CaptureStdout();
-  EXPECT_EQ(read_shape(path.c_str(), order, s, shape_type, no_remake), result);
+  EXPECT_EQ(read_shape(path.c_str(), order, s, shape_type, no_remake, standard_sink()), result);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
   EXPECT_EQ(std::tuple(s.tile_width, s.tile_height, s.tiles_across, s.tiles_down, s.bit_count, s.bytes_per_pixel),
             std::tuple(28, 32, 0, 0, 4, 1));

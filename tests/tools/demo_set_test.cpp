@@ -29,7 +29,7 @@ TEST(DemoSet, SameBytesEveryRunAndReadBackInBothOrders) {
     }
     shape_sheet sheet;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(read_shape(first.file(default_disk_images[0]).c_str(), order, sheet, 0, 0), 0);
+    EXPECT_EQ(read_shape(first.file(default_disk_images[0]).c_str(), order, sheet, 0, 0, standard_sink()), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     // Read back exactly: every hour is one the disk can store.
     for (int c = 0; c < category_count; ++c) {
@@ -37,8 +37,8 @@ TEST(DemoSet, SameBytesEveryRunAndReadBackInBothOrders) {
       npc_data expected_npcs{}, npcs{};
       demo::category_contents(c, expected_maps, expected_npcs);
       const std::string path = first.file(default_disk_images[static_cast<std::size_t>(c) + 1]);
-      ASSERT_EQ(read_map_data(path.c_str(), maps, static_cast<std::int32_t>(map_data_bytes), order), 0);
-      ASSERT_EQ(read_npc_data(path.c_str(), npcs, locations_per_category, order), 0);
+      ASSERT_EQ(read_map_data(path.c_str(), maps, static_cast<std::int32_t>(map_data_bytes), order, standard_sink()), 0);
+      ASSERT_EQ(read_npc_data(path.c_str(), npcs, locations_per_category, order, standard_sink()), 0);
       EXPECT_TRUE(maps == expected_maps && npcs == expected_npcs) << path;
     }
   }

@@ -58,6 +58,7 @@ bytes program_disk(std::int32_t sector_order) {
   const shapes_file shapes = make_shapes_file();
   prodos_builder volume = prodos_format("QZ.PROGRAM");
   prodos_add_file(volume, "SHAPES", bytes(shapes.begin(), shapes.end()));
+  if (!volume.error.empty()) throw std::runtime_error(volume.error);
   return prodos_image(volume, sector_order);
 }
 

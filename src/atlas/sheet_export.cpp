@@ -45,22 +45,20 @@ int colour_tiles_one_by_one(const shape_sheet& dots, bitmap& colours) {
   return 0;
 }
 
-namespace {
-
-// Moves the finished file `temporary` to `path`.  With `overwrite` a file
-// there is replaced; without, the move never replaces one, even one made
-// while the sheet was being written: the kernel's no-replace rename, or
-// where a file system refuses that, a second link made only if the name
-// is free.  0; 1 when a file is at `path`; -1 when it cannot be moved.
-int move_into_place(const std::string& temporary, const char* path, bool overwrite) {
-  if (overwrite) return ::rename(temporary.c_str(), path) == 0 ? 0 : -1;
-  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) == 0) return 0;
+int move_into_place(const char* temporary, const char* path, bool overwrite) {
+  if (overwrite) return ::rename(temporary, path) == 0 ? 0 : -1;
+  if (::renameat2(AT_FDCWD, temporary, AT_FDCWD, path, RENAME_NOREPLACE) == 0) return 0;
   if (errno == EEXIST) return 1;
+  // A file system that cannot rename without replacing: a second name made
+  // only where none is, then the first one dropped.
   if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
-  if (::link(temporary.c_str(), path) != 0) return errno == EEXIST ? 1 : -1;
-  ::unlink(temporary.c_str());
+  if (::link(temporary, path) != 0) return errno == EEXIST ? 1 : -1;
+  ::unlink(temporary);
   return 0;
 }
+
+
+namespace {
 
 // Writes the picture to a new file beside `path` and moves it into place:
 // the file at `path` is either the whole sheet or what it was.  A stop
@@ -83,7 +81,7 @@ int write_in_one_step(const char* path, const bitmap& picture, bool overwrite, c
     ::unlink(temporary.c_str());
     return -1;
   }
-  const int moved = move_into_place(temporary, path, overwrite);
+  const int moved = move_into_place(temporary.c_str(), path, overwrite);
   if (moved != 0) {
     if (moved > 0)
       say(sink, "qz-atlas: '%s' exists; --overwrite replaces it\n", path);

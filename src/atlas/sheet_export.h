@@ -20,6 +20,12 @@
 // when memory runs out.
 int colour_tiles_one_by_one(const shape_sheet& dots, bitmap& colours);
 
+// Moves the finished file `temporary` to `path`.  With `overwrite` a file
+// there is replaced; without, the move never replaces one, not even one
+// made a moment before.  0; 1 when a file is at `path` (the temporary file
+// stays); -1 when it cannot be moved.
+int move_into_place(const char* temporary, const char* path, bool overwrite);
+
 // Loads the tiles from the program disk as `opts` names it (sector order,
 // shape type, water) and writes them to `opts.sheet_file`: created new, or
 // replacing a file only with --overwrite, and only once complete; without

@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "common/byte_order.h"
 #include "demo/demo_disks.h"
+#include "disk/prodos_write.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -181,6 +183,38 @@ TEST(AtlasRun, FailuresLeaveNoHalfAtlasAndLoseNothing) {
   EXPECT_EQ(in_a_file.errors, "qz-atlas: cannot use 'short.dsk/atlas': Not a directory\n");
 
   EXPECT_EQ(text_of(demo.path("atlas/atlas.json")), json);
+  EXPECT_TRUE(demo.leftovers().empty());
+}
+
+TEST(AtlasRun, MessagesThatCannotBeWrittenFailTheBuild) {
+  const demo_folder demo;
+  // A program disk whose bit map cannot be read: the reader says so and
+  // the build goes on.
+  bytes blocks = reorder_tracks(read_file(demo.path("qz-program.dsk")));
+  store_le16(blocks, 2 * 512 + 4 + 35, 300);
+  write_file(demo.path("qz-program.dsk"), reorder_tracks(blocks));
+  const program_result said = demo.atlas({"-C"});
+  EXPECT_EQ(said.exit_status, 0);
+  EXPECT_EQ(said.errors, "illegal block no $012C\ncan't get bit map 'qz-program.dsk'\n");
+  fs::remove_all(demo.path("atlas"));
+
+  // The same with standard error a pipe whose reader has gone: the build
+  // fails, as for any write that fails, and leaves nothing behind.
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  close(pipe_ends[0]);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open("/dev/null", O_RDWR), 1);
+    dup2(pipe_ends[1], 2);
+    if (chdir(demo.dir.path.c_str()) != 0) _exit(127);
+    execl(QZ_ATLAS_PATH, QZ_ATLAS_PATH, "-C", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipe_ends[1]);
+  const int status = wait_for(pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_FALSE(fs::exists(demo.path("atlas")));
   EXPECT_TRUE(demo.leftovers().empty());
 }
 

@@ -3,6 +3,9 @@
 // the default run's.  The file is refused where it exists, unless asked.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -11,7 +14,9 @@
 #include "demo/demo_disks.h"
 #include "map/category_read.h"
 #include "map/map_table.h"
+#include "atlas/sheet_export.h"
 #include "run/options.h"
+#include "support/child_process.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -139,6 +144,35 @@ TEST(SheetExport, AnExistingFileIsReplacedOnlyWhenAsked) {
   EXPECT_EQ(broken.errors, "open error 'none.dsk'\nerror: read disk image 'none.dsk'\nerror: read shape 'none.dsk'\n");
   EXPECT_FALSE(std::filesystem::exists(e.dir.path / "other.bmp"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(e.dir.path), {}), 6);
+}
+
+TEST(SheetExport, TheFinishedFileNeverReplacesOneMadeMeanwhile) {
+  const temp_dir dir;
+  const std::string made = dir.file("new"), path = dir.file("tiles.bmp");
+  write_file(made, bytes{'n', 'e', 'w'});
+  write_file(path, bytes{'o', 'l', 'd'});
+  EXPECT_EQ(move_into_place(made.c_str(), path.c_str(), false), 1);
+  EXPECT_EQ(read_file(path), (bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(move_into_place(made.c_str(), path.c_str(), true), 0);
+  EXPECT_EQ(read_file(path), (bytes{'n', 'e', 'w'}));
+  EXPECT_FALSE(std::filesystem::exists(made));
+  write_file(made, bytes{'2'});
+  std::filesystem::remove(path);
+  EXPECT_EQ(move_into_place(made.c_str(), path.c_str(), false), 0);
+  EXPECT_EQ(read_file(path), bytes{'2'});
+}
+
+TEST(SheetExport, AStopSignalLeavesNoTemporaryFile) {
+  exported e;
+  for (const int signal : {SIGINT, SIGTERM}) {
+    bool opened = false;
+    const int status = signal_when_opened(QZ_ATLAS_PATH, {"--export-sheet", "tiles.bmp", "-d1", e.dir.file(default_disk_images[0])},
+                                          e.dir.path.string(), ".qz-atlas-new.", signal, opened);
+    if (status == -1) GTEST_SKIP() << "the program cannot be traced here";
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(e.dir.path), {}), 5);  // the disks alone
+  }
 }
 
 }  // namespace

@@ -58,3 +58,61 @@ int exec_with_output(const std::string& program, const std::vector<std::string>&
   ::execv(argv[0], argv.data());
   return 127;
 }
+
+#if defined(__x86_64__)
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/user.h>
+#endif
+
+int signal_when_opened(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
+                       const std::string& marker, int signal, bool& opened) {
+  opened = false;
+#if defined(__x86_64__)
+  std::vector<std::string> strings{program};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    const int null_fd = ::open("/dev/null", O_RDWR);
+    ::dup2(null_fd, 1);
+    ::dup2(null_fd, 2);
+    if (::chdir(cwd.c_str()) != 0 || ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(127);
+    ::raise(SIGSTOP);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);  // stopped before the exec
+  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  // Every system call stops the program twice, on the way in (its result
+  // register then holds -ENOSYS) and on the way out, where an open's
+  // result is seen.
+  for (;;) {
+    if (::ptrace(PTRACE_SYSCALL, pid, nullptr, nullptr) != 0) break;
+    if (::waitpid(pid, &status, 0) != pid || WIFEXITED(status) || WIFSIGNALED(status)) return status;
+    if (!WIFSTOPPED(status) || WSTOPSIG(status) != (SIGTRAP | 0x80)) continue;
+    user_regs_struct regs{};
+    if (::ptrace(PTRACE_GETREGS, pid, nullptr, &regs) != 0) break;
+    const long result = static_cast<long>(regs.rax);
+    if ((regs.orig_rax != SYS_openat && regs.orig_rax != SYS_open) || result < 0) continue;
+    char target[4096];
+    const std::string link = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(result);
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0 || std::string(target, static_cast<std::size_t>(n)).find(marker) == std::string::npos) continue;
+    opened = true;
+    ::kill(pid, signal);
+    ::ptrace(PTRACE_DETACH, pid, nullptr, nullptr);
+    break;
+  }
+  ::waitpid(pid, &status, 0);
+  return status;
+#else
+  static_cast<void>(program), static_cast<void>(args), static_cast<void>(cwd), static_cast<void>(marker),
+      static_cast<void>(signal);
+  return -1;
+#endif
+}

@@ -25,3 +25,12 @@ program_result run_in_child(const std::function<int()>& body,
 // fails.
 int exec_with_output(const std::string& program, const std::vector<std::string>& args,
                      const std::string& out_path);
+
+// Runs `program` with `args` in `cwd` (its output and messages thrown
+// away) and sends it `signal` the moment it has opened a file whose path
+// holds `marker`: a signal at a known step of its work, not at a chance
+// moment.  The wait status of its end; -1 where this cannot be done (not
+// x86-64 Linux, or the program was not traced).  `opened` tells whether
+// such a file was opened at all.
+int signal_when_opened(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
+                       const std::string& marker, int signal, bool& opened);

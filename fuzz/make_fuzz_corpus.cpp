@@ -83,7 +83,7 @@ void set_entry_byte(prodos_builder& b, const prodos_entry_place& place, std::siz
 }
 
 void set_key_pointer(prodos_builder& b, const prodos_entry_place& place, std::uint16_t block) {
-  store_le16(b.blocks, prodos_entry_offset(place) + 17, block);
+  store_le16(b.blocks, prodos_entry_offset(place) + prodos_field::key_pointer, block);
 }
 
 // Sets entry `i` of the index or master index block `block` (low byte at i,
@@ -152,10 +152,10 @@ void prodos_seeds(const fs::path& dir) {
     void (*apply)(prodos_builder&);
   };
   static const damage damages[] = {
-      {"dir_next_loop", [](prodos_builder& b) { store_le16(b.blocks, 512 * 2 + 2, 2); }},
-      {"dir_next_back", [](prodos_builder& b) { store_le16(b.blocks, 512 * 4 + 2, 3); }},
-      {"dir_next_outside", [](prodos_builder& b) { store_le16(b.blocks, 512 * 3 + 2, 0x4000); }},
-      {"bit_map_outside", [](prodos_builder& b) { store_le16(b.blocks, 512 * 2 + 4 + 35, 300); }},
+      {"dir_next_loop", [](prodos_builder& b) { store_le16(b.blocks, 512 * 2 + prodos_dir_next_block, 2); }},
+      {"dir_next_back", [](prodos_builder& b) { store_le16(b.blocks, 512 * 4 + prodos_dir_next_block, 3); }},
+      {"dir_next_outside", [](prodos_builder& b) { store_le16(b.blocks, 512 * 3 + prodos_dir_next_block, 0x4000); }},
+      {"bit_map_outside", [](prodos_builder& b) { store_le16(b.blocks, 512 * 2 + prodos_dir_first_entry + prodos_field::bit_map_pointer, 300); }},
       {"subdir_outside", [](prodos_builder& b) { set_key_pointer(b, b.dirs["DIR"].entry, 0x0200); }},
       {"subdir_to_volume", [](prodos_builder& b) { set_key_pointer(b, b.dirs["DIR/SUB"].entry, 2); }},
       {"subdir_to_itself", [](prodos_builder& b) {

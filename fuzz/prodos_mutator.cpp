@@ -8,13 +8,13 @@
 #include <random>
 #include <vector>
 
+#include "disk/prodos_format.h"
 #include "disk/sector_order.h"
 
 extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t max_size);
 
 namespace {
 
-constexpr int entry_bytes = 39;
 constexpr std::size_t most_found = 4096;  // of each kind of block or entry
 
 // The image seen as 512-byte blocks in one sector order.  Every access is
@@ -46,13 +46,13 @@ struct block_view {
     set(block, at, static_cast<std::uint8_t>(value));
     set(block, at + 1, static_cast<std::uint8_t>(value >> 8));
   }
-  // Entry `i` of an index block: low byte at i, high byte at 256 + i.
+  // Entry `i` of an index block: low byte at i, high byte 256 further.
   std::uint16_t index_entry(std::uint16_t block, int i) const {
-    return static_cast<std::uint16_t>(get(block, i) | get(block, 256 + i) << 8);
+    return static_cast<std::uint16_t>(get(block, i) | get(block, prodos_index_entries + i) << 8);
   }
   void set_index_entry(std::uint16_t block, int i, std::uint16_t value) const {
     set(block, i, static_cast<std::uint8_t>(value));
-    set(block, 256 + i, static_cast<std::uint8_t>(value >> 8));
+    set(block, prodos_index_entries + i, static_cast<std::uint8_t>(value >> 8));
   }
 };
 
@@ -79,26 +79,26 @@ void keep(std::vector<std::uint16_t>& found, std::uint16_t block) {
 volume_survey survey(const block_view& view) {
   volume_survey s;
   auto visited = std::make_unique<std::bitset<65536>>();
-  std::vector<std::uint16_t> keys{2};
+  std::vector<std::uint16_t> keys{prodos_volume_key_block};
   while (!keys.empty() && s.dir_blocks.size() < most_found) {
     std::uint16_t block = keys.back();
     keys.pop_back();
     for (bool first = true; block != 0 && !(*visited)[block] && view.offset(block, 0) >= 0 &&
                             s.dir_blocks.size() < most_found;
-         first = false, block = view.get16(block, 2)) {
+         first = false, block = view.get16(block, prodos_dir_next_block)) {
       (*visited)[block] = true;
       s.dir_blocks.push_back(block);
-      for (int i = 0; i < 13; ++i) {
-        const int at = 4 + entry_bytes * i;
+      for (int i = 0; i < prodos_entries_per_block; ++i) {
+        const int at = prodos_dir_first_entry + prodos_entry_bytes * i;
         const bool header = first && i == 0;
         if (s.entries.size() < most_found) s.entries.push_back({block, at, header});
         if (header) continue;
         const int type = view.get(block, at) >> 4;
-        const std::uint16_t key = view.get16(block, at + 17);
+        const std::uint16_t key = view.get16(block, at + prodos_field::key_pointer);
         keep(s.key_pointers, key);
-        if (type == 13 && keys.size() < most_found) keys.push_back(key);
-        if (type == 2) keep(s.index_blocks, key);
-        if (type == 3) keep(s.master_blocks, key);
+        if (type == prodos_subdirectory && keys.size() < most_found) keys.push_back(key);
+        if (type == prodos_sapling) keep(s.index_blocks, key);
+        if (type == prodos_tree) keep(s.master_blocks, key);
       }
     }
   }
@@ -130,7 +130,10 @@ class mutator {
   const std::array<int, 16>& order() {
     const block_view by_dos{data_, size_, &identity_translation};
     const block_view by_table{data_, size_, &sector_translation};
-    const bool dos = by_dos.get(2, 4) >> 4 == 0xF, table = by_table.get(2, 4) >> 4 == 0xF;
+    const auto has_header = [](const block_view& view) {
+      return view.get(prodos_volume_key_block, prodos_dir_first_entry) >> 4 == prodos_volume_header;
+    };
+    const bool dos = has_header(by_dos), table = has_header(by_table);
     if (dos != table) return dos ? identity_translation : sector_translation;
     return pick(2) == 0 ? identity_translation : sector_translation;
   }
@@ -181,26 +184,27 @@ class mutator {
         view.set(e.block, e.at, static_cast<std::uint8_t>((kind & 0xF0) | pick(16)));
         break;
       case 2:  // key pointer (a header's bit map or parent pointer sits elsewhere)
-        view.set16(e.block, e.at + (e.header ? 35 : 17), block_number(s));
+        view.set16(e.block, e.at + (e.header ? prodos_field::bit_map_pointer : prodos_field::key_pointer), block_number(s));
         break;
       case 3: {  // eof
         const std::uint32_t eof = eof_value();
-        view.set16(e.block, e.at + 21, static_cast<std::uint16_t>(eof));
-        view.set(e.block, e.at + 23, static_cast<std::uint8_t>(eof >> 16));
+        view.set16(e.block, e.at + prodos_field::eof, static_cast<std::uint16_t>(eof));
+        view.set(e.block, e.at + prodos_field::eof + 2, static_cast<std::uint8_t>(eof >> 16));
         break;
       }
       case 4: {  // a subdirectory over another directory, an index or anything
-        view.set(e.block, e.at, static_cast<std::uint8_t>(0xD0 | (kind & 15)));
-        view.set16(e.block, e.at + 17, block_number(s));
+        view.set(e.block, e.at, static_cast<std::uint8_t>(prodos_subdirectory << 4 | (kind & 15)));
+        view.set16(e.block, e.at + prodos_field::key_pointer, block_number(s));
         break;
       }
       case 5: {  // a whole entry copied over this one
         const entry_place from = s.entries[pick(static_cast<unsigned>(s.entries.size()))];
-        for (int i = 0; i < entry_bytes; ++i) view.set(e.block, e.at + i, view.get(from.block, from.at + i));
+        for (int i = 0; i < prodos_entry_bytes; ++i) view.set(e.block, e.at + i, view.get(from.block, from.at + i));
         break;
       }
       case 6:  // next or previous block pointer of a directory block
-        view.set16(pick_from(s.dir_blocks, std::uint16_t{2}), pick(2) == 0 ? 2 : 0, block_number(s));
+        view.set16(pick_from(s.dir_blocks, std::uint16_t{2}), pick(2) == 0 ? prodos_dir_next_block : prodos_dir_prev_block,
+                   block_number(s));
         break;
       case 7:
       case 8: {  // an entry of an index or master index block
@@ -212,7 +216,7 @@ class mutator {
                                     : tree != 0 && which == 1 ? view.index_entry(tree, static_cast<int>(pick(2)))
                                                               : pick_from(s.index_blocks, std::uint16_t{0});
         if (index == 0) break;
-        const int count = master ? 128 : 256;
+        const int count = master ? prodos_master_entries : prodos_index_entries;
         const std::uint16_t value = block_number(s);
         if (pick(8) == 0) {  // every entry the same: blocks shared many times over
           for (int i = 0; i < count; ++i) view.set_index_entry(index, i, value);
@@ -223,16 +227,16 @@ class mutator {
       }
       case 9: {  // a byte of an entry's name, or of a header field
         static constexpr std::uint8_t values[] = {0, 1, 0x0D, 0x27, 0x2E, 0x41, 0x5A, 0x7F, 0x80, 0xFF};
-        view.set(e.block, e.at + 1 + static_cast<int>(pick(entry_bytes - 1)), values[pick(std::size(values))]);
+        view.set(e.block, e.at + 1 + static_cast<int>(pick(prodos_entry_bytes - 1)), values[pick(std::size(values))]);
         break;
       }
       case 10: {  // one entry made into a file of each kind, sharing a block
         view.set(e.block, e.at, static_cast<std::uint8_t>((1 + pick(3)) << 4 | (kind & 15)));
-        view.set16(e.block, e.at + 17, pick_from(s.key_pointers, block_number(s)));
+        view.set16(e.block, e.at + prodos_field::key_pointer, pick_from(s.key_pointers, block_number(s)));
         break;
       }
       case 11:  // the volume bit map pointer
-        view.set16(2, 4 + 35, block_number(s));
+        view.set16(prodos_volume_key_block, prodos_dir_first_entry + prodos_field::bit_map_pointer, block_number(s));
         break;
       case 12:
         resize();

@@ -53,7 +53,9 @@ void lay_out_sectors(std::span<const std::uint8_t> raw, disk_file_order order, i
   }
 }
 
-void put_id(bytes& out, const char (&id)[4]) { out.insert(out.end(), id, id + 4); }
+void put_id(bytes& out, const char (&id)[4]) {
+  for (const char c : id) out.push_back(static_cast<std::uint8_t>(c));
+}
 void put_u16(bytes& out, std::uint32_t v) {
   out.push_back(static_cast<std::uint8_t>(v));
   out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -130,7 +132,7 @@ int write_woz(std::span<const std::uint8_t> raw, disk_file_order order, bytes& o
   }
   out.clear();
   put_id(out, woz1 ? woz1_magic : woz2_magic);
-  out.insert(out.end(), woz_high_bytes, woz_high_bytes + 4);
+  for (const std::uint8_t b : woz_high_bytes) out.push_back(b);
   put_u32(out, 0);  // the CRC-32, set at the end
   // INFO.
   put_id(out, woz_info_id);

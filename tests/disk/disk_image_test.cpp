@@ -4,6 +4,7 @@
 #include "disk/disk_image.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -631,6 +632,31 @@ TEST(DiskImage, OpenFromAFileReadsContainersWholeAndRawImagesToTheirLimit) {
   EXPECT_EQ(image.data.size(), disk.size());
   disk_image_close(image);
   EXPECT_EQ(image.data.size(), 0u);
+}
+
+// A pipe cannot seek: a read that seeks first fails as the sector reads
+// do; one that does not reads what the pipe holds.
+TEST(DiskImage, APipeFailsToSeekAndIsReadAsItComes) {
+  const bytes disk = sample_disk(15);
+  for (const bool seek_first : {true, false}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], disk.data(), 4096), 4096);
+    close(ends[1]);
+    const std::string path = "/proc/self/fd/" + std::to_string(ends[0]);
+    disk_image image;
+    disk_file_reading reading;
+    reading.seek_first = seek_first;
+    const int result = disk_image_open_file(image, path.c_str(), sector_order_prodos, {}, reading);
+    close(ends[0]);
+    if (seek_first) {
+      EXPECT_EQ(result, disk_seek_failed);
+    } else {
+      ASSERT_EQ(result, 0);
+      EXPECT_EQ(image.data.size(), 4096u);
+      EXPECT_EQ(std::memcmp(image.data.data(), disk.data(), 4096), 0);
+    }
+  }
 }
 
 }  // namespace

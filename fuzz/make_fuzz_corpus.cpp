@@ -1,12 +1,14 @@
 // Writes the seed inputs of the fuzz targets into FOLDER/<target>/, made
 // with the project's own disk and BMP writers: command lines, BMP files of
 // every bit count, ProDOS volumes with every kind of file, and category
-// disks with maps and characters, in both sector orders.
+// disks with maps and characters, in both sector orders, and disk images in
+// every container with the damage real copies show.
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,7 +18,12 @@
 #include "common/file_handle.h"
 #include "map/category_read.h"
 #include "map/category_write.h"
+#include "disk/crc32.h"
+#include "disk/disk_image_write.h"
+#include "disk/nib_format.h"
 #include "disk/prodos_write.h"
+#include "disk/two_img_format.h"
+#include "disk/woz_format.h"
 
 namespace fs = std::filesystem;
 
@@ -258,6 +265,97 @@ void category_seeds(const fs::path& dir) {
   save(dir, "counts_too_large", counts);
 }
 
+std::uint32_t le32_at(const bytes& f, std::size_t at) {
+  return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24;
+}
+void set_le32_at(bytes& f, std::size_t at, std::uint32_t v) {
+  for (std::size_t i = 0; i < 4; ++i) f[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::size_t woz_chunk(const bytes& f, const char (&id)[4]) {
+  for (std::size_t pos = 12; pos + 8 <= f.size(); pos += 8 + le32_at(f, pos + 4))
+    if (std::memcmp(f.data() + pos, id, 4) == 0) return pos + 8;
+  return 0;
+}
+void woz_crc(bytes& f) { set_le32_at(f, woz_crc_at, crc32_of(std::span<const std::uint8_t>(f).subspan(woz_header_bytes))); }
+
+// A WOZ 2 file cut down to its first two tracks (TMAP entries of the
+// others removed), small enough for the fuzzer to change quickly.
+bytes small_woz(const bytes& woz) {
+  bytes f = woz;
+  const std::size_t tmap = woz_chunk(f, woz_tmap_id);
+  for (std::size_t q = 6; q < woz_tmap_bytes; ++q) f[tmap + q] = woz_no_track;
+  const std::size_t trks = woz_chunk(f, woz_trks_id);
+  const std::size_t track_1 = woz2_block_bytes * (f[trks + 8] | f[trks + 9] << 8);
+  f.resize(track_1 + woz2_block_bytes * (f[trks + 10] | f[trks + 11] << 8));
+  set_le32_at(f, trks - 4, static_cast<std::uint32_t>(f.size() - trks));
+  woz_crc(f);
+  return f;
+}
+
+void image_seeds(const fs::path& dir) {
+  // A disk whose ProDOS volume has files, so that every sector differs.
+  prodos_builder volume = full_volume();
+  const bytes disk = prodos_image(volume, sector_order_prodos);
+  bytes out;
+  const auto keep = [&](const std::string& name, const bytes& file) { save(dir, name, file); };
+  woz_write_options options;
+  for (const int version : {1, 2}) {
+    options.version = version;
+    write_woz(disk, disk_file_order::dos, out, options);
+    keep("woz" + std::to_string(version), out);
+  }
+  bytes small = small_woz(out);
+  keep("woz2_small", small);
+  // Damaged fields on the small one's track 0: wiped bits, a changed
+  // address volume, a changed data byte.
+  const std::size_t bits = woz2_block_bytes * (small[woz_chunk(small, woz_trks_id)] | small[woz_chunk(small, woz_trks_id) + 1] << 8);
+  bytes wiped = small;
+  std::fill_n(wiped.begin() + static_cast<std::ptrdiff_t>(bits + 2000), 800, 0);
+  keep("woz2_wiped", wiped);
+  bytes flipped = small;
+  for (std::size_t at = bits + 500; at < bits + 6000; at += 397) flipped[at] ^= 0x10;
+  keep("woz2_flipped", flipped);
+  // Every kind of chunk, INFO version 3, neighbour quarter tracks.
+  options.version = 2;
+  options.info_version = 3;
+  options.creator = "fuzz seed";
+  options.extra_chunks = {{{'M', 'E', 'T', 'A'}, bytes{'t', 'i', 't', 'l', 'e', '\t', 'x', '\n'}},
+                          {{'F', 'L', 'U', 'X'}, bytes(160, 0xFF)},
+                          {{'W', 'R', 'I', 'T'}, bytes(16, 0)}};
+  options.layout.rotation = 20000;
+  options.layout.sequence = {15, 3, 8, 0, 12, 5, 1, 9, 14, 2, 7, 11, 4, 10, 6, 13};
+  write_woz(disk, disk_file_order::prodos, out, options);
+  keep("woz2_chunks", small_woz(out));
+  bytes flux_only = small_woz(out);
+  std::fill_n(flux_only.begin() + static_cast<std::ptrdiff_t>(woz_chunk(flux_only, woz_tmap_id)), 160, 0xFF);
+  keep("woz2_flux_only", flux_only);
+  bytes disk35 = small_woz(out);
+  disk35[woz_chunk(disk35, woz_info_id) + woz_info_disk_type_at] = woz_disk_35;
+  keep("woz2_35", disk35);
+  // WOZ 1 cut to its first records.
+  options = {};
+  options.version = 1;
+  write_woz(disk, disk_file_order::dos, out, options);
+  out.resize(woz_chunk(out, woz_trks_id) + 2 * woz1_record_bytes);
+  keep("woz1_cut", out);
+  // NIB, whole and turned; 2IMG of each format, and one of NIB tracks cut
+  // to two tracks.
+  gcr_layout turned;
+  turned.rotation = 6600;
+  write_nib(disk, disk_file_order::dos, out, turned);
+  keep("nib", out);
+  for (const std::uint32_t format : {0u, 1u, 2u}) {
+    write_two_img(disk, disk_file_order::dos, format, out);
+    if (format == 2) out.resize(two_img_header_bytes + 2 * nib_track_bytes);
+    keep("2img" + std::to_string(format), out);
+  }
+  out.resize(two_img_header_bytes + 4096);
+  set_le32_at(out, two_img_format_at, 1);
+  set_le32_at(out, two_img_data_length_at, 0);
+  keep("2img_blocks", out);
+  keep("raw_short", bytes(disk.begin(), disk.begin() + 3000));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -270,5 +368,6 @@ int main(int argc, char** argv) {
   bitmap_seeds(root / "bitmap");
   prodos_seeds(root / "prodos");
   category_seeds(root / "category");
+  image_seeds(root / "image");
   return 0;
 }

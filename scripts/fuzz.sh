@@ -20,13 +20,14 @@
 # Targets: options (command line), bitmap (BMP reader and shape sheet from a
 # BMP), prodos (ProDOS reader, lookups and file reads, with a structure-
 # aware mutator), category (raw map and character reads, then one map drawn
-# and coloured).
+# and coloured), image (disk image containers: WOZ, NIB, 2IMG and raw, every
+# track decoded and every sector read).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
 qz_install cmake make clang libclang-rt-14-dev libdeflate-dev
 
-targets_all=(options bitmap prodos category)
+targets_all=(options bitmap prodos category image)
 mode=${1:-regress}
 build=build-fuzz
 coverage_flags=()
@@ -108,11 +109,11 @@ case "$mode" in
     # Each target has its own LLVMFuzzerTestOneInput: llvm-cov warns that
     # they differ; the readers' functions are the same in every target.
     # The targets read from memory; the file-reading halves of the disk
-    # reads (src/disk/prodos_open_file.cpp, src/map/category_read_file.cpp)
-    # are not linked into them and are covered by the unit tests alone.
+    # reads (src/disk/prodos_open_file.cpp, src/map/category_read_file.cpp,
+    # src/disk/disk_image_file.cpp) are not linked into them and are covered by the unit tests alone.
     readers=(src/disk/prodos_volume.cpp src/disk/prodos_map.cpp src/disk/prodos_file.cpp
              src/map/category_read.cpp src/bitmap/bmp_read.cpp src/tiles/shape_import.cpp
-             src/run/options.cpp)
+             src/run/options.cpp src/disk/disk_image.cpp src/disk/gcr_track.cpp src/disk/gcr_format.h)
     llvm-cov-14 report "${objects[@]:1}" -instr-profile="$build"/coverage.profdata "${readers[@]}" \
       2> >(grep -v 'functions have mismatched data' >&2)
     echo

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
-qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick \
+qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick mame-tools \
   clang libclang-rt-14-dev man-db groff-base chromium
 # Node.js from elsewhere brings its own npm, which Debian's package would
 # conflict with: look for the command, not the package.

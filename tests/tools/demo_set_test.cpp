@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "disk/disk_image.h"
+#include "disk/sector_skew.h"
 #include "map/category_read.h"
 #include "disk/sector_order.h"
 #include "map/map_table.h"
@@ -42,6 +45,51 @@ TEST(DemoSet, SameBytesEveryRunAndReadBackInBothOrders) {
       EXPECT_TRUE(maps == expected_maps && npcs == expected_npcs) << path;
     }
   }
+}
+
+// The set in every container holds the sectors of the DOS-ordered set,
+// read the way the readers read them, under the format's file names.
+TEST(DemoSet, EveryFormatHoldsTheSameSectors) {
+  temp_dir raw_set;
+  demo::write_demo_disks(raw_set.path.string(), demo::disk_format::dsk);
+  EXPECT_EQ(demo::disk_file_name(0, demo::disk_format::dsk), "qz-program.dsk");
+  EXPECT_EQ(demo::disk_file_name(4, demo::disk_format::woz), "qz-towne.woz");
+  const struct {
+    const char* name;
+    demo::disk_format format;
+    disk_container container;
+  } formats[] = {{"po", demo::disk_format::po, disk_container::raw},
+                 {"2mg", demo::disk_format::two_img, disk_container::two_img},
+                 {"nib", demo::disk_format::nib, disk_container::nib},
+                 {"woz", demo::disk_format::woz, disk_container::woz2}};
+  for (const auto& f : formats) {
+    SCOPED_TRACE(f.name);
+    demo::disk_format parsed{};
+    ASSERT_TRUE(demo::parse_disk_format(f.name, parsed));
+    EXPECT_EQ(parsed, f.format);
+    temp_dir set;
+    demo::write_demo_disks(set.path.string(), f.format);
+    for (int disk = 0; disk < disk_image_count; ++disk) {
+      const bytes raw = read_file(raw_set.file(demo::disk_file_name(disk, demo::disk_format::dsk)));
+      const std::string path = set.file(demo::disk_file_name(disk, f.format));
+      disk_image image;
+      // A .po file is read in order 1 (--do).
+      ASSERT_EQ(disk_image_open_file(image, path.c_str(), sector_order_dos, {}), 0) << path;
+      EXPECT_EQ(image.container, f.container);
+      int differing = 0;
+      for (int t = 0; t < disk_tracks; ++t) {
+        for (std::size_t k = 0; k < 16; ++k) {
+          const std::int64_t at = std::int64_t{track_bytes} * t + sector_bytes * translation_for(image.sector_order)[k];
+          const std::uint8_t* sector = disk_image_at(image, at, sector_bytes, {});
+          const std::uint8_t* expected = raw.data() + track_bytes * t + sector_bytes * sector_translation[k];
+          if (sector == nullptr || std::memcmp(sector, expected, sector_bytes) != 0) ++differing;
+        }
+      }
+      EXPECT_EQ(differing, 0) << path;
+    }
+  }
+  demo::disk_format unused{};
+  EXPECT_FALSE(demo::parse_disk_format("dsk2", unused));
 }
 
 // At every hour each map's NPCs find a place, some of them after a move

@@ -7,6 +7,7 @@
 #include "demo/npc_plans.h"
 #include "demo/tile_art.h"
 #include "common/file_handle.h"
+#include "disk/disk_image_write.h"
 #include "disk/prodos_write.h"
 #include "map/category_write.h"
 #include "map/map_table.h"
@@ -83,6 +84,53 @@ void write_demo_disks(const std::string& folder, std::int32_t sector_order) {
     npc_data npcs{};
     category_contents(c, maps, npcs);
     write_disk(folder + "/" + default_disk_images[static_cast<std::size_t>(c) + 1], make_category_disk(maps, npcs, sector_order));
+  }
+}
+
+bool parse_disk_format(const std::string& name, disk_format& format) {
+  static const std::pair<const char*, disk_format> names[] = {{"dsk", disk_format::dsk},
+                                                              {"po", disk_format::po},
+                                                              {"2mg", disk_format::two_img},
+                                                              {"nib", disk_format::nib},
+                                                              {"woz", disk_format::woz}};
+  for (const auto& [text, f] : names) {
+    if (name == text) {
+      format = f;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string disk_file_name(int disk, disk_format format) {
+  static const char* const extensions[] = {".dsk", ".po", ".2mg", ".nib", ".woz"};
+  std::string name = default_disk_images[static_cast<std::size_t>(disk)];
+  return name.substr(0, name.rfind('.')) + extensions[static_cast<int>(format)];
+}
+
+void write_demo_disks(const std::string& folder, disk_format format) {
+  for (int disk = 0; disk < disk_image_count; ++disk) {
+    // Each disk in DOS 3.3 file order first, then in its container.
+    bytes raw;
+    if (disk == 0) {
+      raw = program_disk(sector_order_prodos);
+    } else {
+      map_data maps{};
+      npc_data npcs{};
+      category_contents(disk - 1, maps, npcs);
+      raw = make_category_disk(maps, npcs, sector_order_prodos);
+    }
+    bytes file;
+    int result = 0;
+    switch (format) {
+      case disk_format::dsk: file = raw; break;
+      case disk_format::po: result = reorder_raw_image(raw, disk_file_order::dos, disk_file_order::prodos, file); break;
+      case disk_format::two_img: result = write_two_img(raw, disk_file_order::dos, 1, file); break;
+      case disk_format::nib: result = write_nib(raw, disk_file_order::dos, file); break;
+      case disk_format::woz: result = write_woz(raw, disk_file_order::dos, file); break;
+    }
+    if (result < 0) throw std::runtime_error("cannot make disk " + disk_file_name(disk, format));
+    write_disk(folder + "/" + disk_file_name(disk, format), file);
   }
 }
 

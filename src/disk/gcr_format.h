@@ -1,0 +1,117 @@
+// The fields of a 16-sector 5.25-inch track, as disk bytes: the marks, the
+// 4-and-4 code of the address field and the 6-and-2 code of the data
+// field.  The track readers and the image writers share these.
+//
+//   address field   D5 AA 96, volume, track, sector, checksum (the XOR of
+//                   the three), each as two 4-and-4 bytes, then DE AA EB
+//                   (the EB often damaged; readers do not need it);
+//   data field      D5 AA AD, 343 6-and-2 bytes, DE AA EB.
+//
+// Every disk byte has its top bit set.  Between fields the controller
+// writes sync bytes, FF followed by two zero bits on the disk, which the
+// reading latch drops.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr std::uint8_t gcr_mark_1 = 0xD5;
+inline constexpr std::uint8_t gcr_mark_2 = 0xAA;
+inline constexpr std::uint8_t gcr_address_mark = 0x96;
+inline constexpr std::uint8_t gcr_data_mark = 0xAD;
+inline constexpr std::array<std::uint8_t, 3> gcr_epilogue = {0xDE, 0xAA, 0xEB};
+inline constexpr std::uint8_t gcr_sync_byte = 0xFF;
+inline constexpr int gcr_sync_bits = 10;  // FF and two zero bits
+
+inline constexpr int gcr_tracks = 35;
+inline constexpr int gcr_sectors = 16;
+inline constexpr std::uint8_t gcr_default_volume = 254;
+
+// Address field: 3 marks and 4 values of 2 bytes.
+inline constexpr int gcr_address_bytes = 3 + 8;
+// Data field: 86 values of the low bits, 256 of the high six bits, and
+// the checksum.
+inline constexpr int gcr_aux_values = 86;
+inline constexpr int gcr_data_values = gcr_aux_values + 256 + 1;  // 343
+
+// 4-and-4: the odd bits of v in the first byte, the even bits in the
+// second, each padded with ones.
+constexpr std::uint8_t gcr_44_first(std::uint8_t v) { return static_cast<std::uint8_t>((v >> 1) | 0xAA); }
+constexpr std::uint8_t gcr_44_second(std::uint8_t v) { return static_cast<std::uint8_t>(v | 0xAA); }
+constexpr std::uint8_t gcr_44_value(std::uint8_t first, std::uint8_t second) {
+  return static_cast<std::uint8_t>(((first << 1) | 1) & second);
+}
+
+// The disk byte that stands for each 6-bit value.
+inline constexpr std::array<std::uint8_t, 64> gcr_write_table = {
+    0x96, 0x97, 0x9A, 0x9B, 0x9D, 0x9E, 0x9F, 0xA6, 0xA7, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xB2, 0xB3,
+    0xB4, 0xB5, 0xB6, 0xB7, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xCB, 0xCD, 0xCE, 0xCF, 0xD3,
+    0xD6, 0xD7, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xE5, 0xE6, 0xE7, 0xE9, 0xEA, 0xEB, 0xEC,
+    0xED, 0xEE, 0xEF, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
+
+// The 6-bit value of each disk byte; gcr_invalid for bytes that stand for
+// none.
+inline constexpr std::uint8_t gcr_invalid = 0xFF;
+constexpr std::array<std::uint8_t, 256> make_gcr_read_table() {
+  std::array<std::uint8_t, 256> table{};
+  for (auto& v : table) v = gcr_invalid;
+  for (std::size_t i = 0; i < gcr_write_table.size(); ++i) table[gcr_write_table[i]] = static_cast<std::uint8_t>(i);
+  return table;
+}
+inline constexpr std::array<std::uint8_t, 256> gcr_read_table = make_gcr_read_table();
+
+// Two low bits in the order the data field keeps them: swapped.
+constexpr std::uint8_t gcr_swap_2(std::uint32_t v) {
+  return static_cast<std::uint8_t>(((v & 1) << 1) | ((v >> 1) & 1));
+}
+
+// The 6-and-2 values of a sector, before the running XOR: value i (0..85)
+// holds the low two bits of bytes i, i + 86 and i + 172 in its bits 0-1,
+// 2-3 and 4-5 (each pair swapped; bytes 256 and 257 do not exist, their
+// bits are 0), value 86 + b the high six bits of byte b.
+inline void gcr_split_sector(const std::uint8_t* sector, std::array<std::uint8_t, gcr_data_values - 1>& values) {
+  for (int i = 0; i < gcr_aux_values; ++i) {
+    std::uint8_t aux = gcr_swap_2(sector[i]);
+    aux = static_cast<std::uint8_t>(aux | gcr_swap_2(sector[i + 86]) << 2);
+    if (i + 172 < 256) aux = static_cast<std::uint8_t>(aux | gcr_swap_2(sector[i + 172]) << 4);
+    values[static_cast<std::size_t>(i)] = aux;
+  }
+  for (int b = 0; b < 256; ++b) values[static_cast<std::size_t>(gcr_aux_values + b)] = static_cast<std::uint8_t>(sector[b] >> 2);
+}
+
+// Encodes 256 bytes as the 343 disk bytes of a data field: each value
+// XORed with the one before, then the last value as the checksum.
+inline void gcr_encode_data(const std::uint8_t* sector, std::uint8_t* disk_bytes) {
+  std::array<std::uint8_t, gcr_data_values - 1> values{};
+  gcr_split_sector(sector, values);
+  std::uint8_t previous = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    disk_bytes[i] = gcr_write_table[static_cast<std::size_t>(values[i] ^ previous)];
+    previous = values[i];
+  }
+  disk_bytes[values.size()] = gcr_write_table[previous];
+}
+
+// Decodes the 343 disk bytes of a data field into 256 bytes.  0, or -1
+// when a byte stands for no value or the checksum fails (the sector may
+// then be partly written).
+inline int gcr_decode_data(const std::uint8_t* disk_bytes, std::uint8_t* sector) {
+  std::array<std::uint8_t, gcr_data_values> values{};
+  std::uint8_t running = 0, bad = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::uint8_t v = gcr_read_table[disk_bytes[i]];
+    bad |= static_cast<std::uint8_t>(v >> 7);  // gcr_invalid has its top bit set
+    running = static_cast<std::uint8_t>(running ^ v);
+    values[i] = running;
+  }
+  // The checksum value makes the running XOR 0.
+  if (bad != 0 || values[gcr_data_values - 1] != 0) return -1;
+  for (int b = 0; b < 256; ++b) {
+    const std::uint8_t aux = values[static_cast<std::size_t>(b % gcr_aux_values)];
+    const int shift = 2 * (b / gcr_aux_values);
+    sector[b] = static_cast<std::uint8_t>(values[static_cast<std::size_t>(gcr_aux_values + b)] << 2 |
+                                          gcr_swap_2(static_cast<std::uint32_t>(aux >> shift) & 3));
+  }
+  return 0;
+}

@@ -144,7 +144,8 @@ void render_thread(render_job& job) {
 }
 
 // The files beside the pictures: the marker, the page and the data.
-bool write_page_and_data(render_job& job, const std::vector<category_data>& categories, const char* generator) {
+bool write_page_and_data(render_job& job, const std::vector<category_data>& categories, const char* generator,
+                         const std::vector<disk_reading>& disks) {
   if (!write_atlas_text(job, atlas_marker_name, std::string(generator) + "\n")) return false;
   for (const page_file& file : page_files()) {
     if (!write_atlas_file(job, file.name, std::span<const std::uint8_t>(file.data, file.size))) return false;
@@ -152,7 +153,7 @@ bool write_page_and_data(render_job& job, const std::vector<category_data>& cate
   const shape_sheet& sheet = job.sheet;
   const atlas_picture_format format{sheet.tile_width * map_side, sheet.tile_height * map_side, sheet.tile_width,
                                     sheet.tile_height, uses_retouch(job.opts) ? 24 : sheet.bit_count};
-  std::string json = atlas_json(job.plan, categories, job.opts, format, generator);
+  std::string json = atlas_json(job.plan, categories, job.opts, format, generator, disks);
   if (!write_atlas_text(job, "atlas.json", json)) return false;
   json.pop_back();  // the line end
   return write_atlas_text(job, "atlas-data.js", "window.QZ_ATLAS = " + json + ";\n");
@@ -160,7 +161,8 @@ bool write_page_and_data(render_job& job, const std::vector<category_data>& cate
 
 // Renders every piece with all cores and writes the other files, into the
 // build folder.  True when all is written.
-bool write_atlas(render_job& job, const std::vector<category_data>& categories, const char* generator) {
+bool write_atlas(render_job& job, const std::vector<category_data>& categories, const char* generator,
+                 const std::vector<disk_reading>& disks) {
   const atlas_plan& plan = job.plan;
   job.order.resize(plan.pieces.size());
   for (std::size_t i = 0; i < job.order.size(); ++i) job.order[i] = static_cast<int>(i);
@@ -179,7 +181,7 @@ bool write_atlas(render_job& job, const std::vector<category_data>& categories, 
   }
   const bool show_progress = is_terminal(job.sink.console);
   try {
-    if (write_page_and_data(job, categories, generator)) {
+    if (write_page_and_data(job, categories, generator, disks)) {
       renderer r;
       if (png_encoder_open(r.encoder, png_level) < 0) throw std::bad_alloc();
       render_pieces(job, r, show_progress);
@@ -197,12 +199,13 @@ bool write_atlas(render_job& job, const std::vector<category_data>& categories, 
 
 // Reads the selected categories in map-table order.  0, or -1 after the
 // messages.
-int read_categories(const options& opts, std::vector<category_data>& categories, const message_sink& sink) {
+int read_categories(const options& opts, std::vector<category_data>& categories, const message_sink& sink,
+                    run_disks& disks) {
   for (int c = 0; c < category_count; ++c) {
     if ((opts.category_mask & (1 << c)) == 0) continue;
     category_data& data = categories.emplace_back();
     data.category = c;
-    if (read_category(opts, c, data.maps, data.npcs, sink) < 0) return -1;
+    if (read_category(opts, c, data.maps, data.npcs, sink, disks) < 0) return -1;
     data.default_npcs = data.npcs;
     copy_default_places(data.default_npcs);
   }
@@ -213,7 +216,8 @@ int read_categories(const options& opts, std::vector<category_data>& categories,
 int build_into(const options& opts, const char* generator, atlas_target& target, atlas_report& report,
                const message_sink& sink) {
   shape_sheet sheet;
-  if (load_sheet(opts, sheet, sink) < 0) return 1;
+  run_disks disks;
+  if (load_sheet(opts, sheet, sink, disks) < 0) return 1;
   if (!map_picture_fits(sheet)) {
     say(sink, "error: memory exhausted!\n");
     return 1;
@@ -222,7 +226,7 @@ int build_into(const options& opts, const char* generator, atlas_target& target,
   atlas_plan plan;
   try {
     categories.reserve(category_count);
-    if (read_categories(opts, categories, sink) < 0) return 1;
+    if (read_categories(opts, categories, sink, disks) < 0) return 1;
     plan_atlas(categories, opts.no_npcs, opts.no_change_pose, plan);
   } catch (const std::bad_alloc&) {
     say(sink, "qz-atlas: memory exhausted\n");
@@ -240,7 +244,7 @@ int build_into(const options& opts, const char* generator, atlas_target& target,
   const stop_handlers handlers;
   if (create_build_folder(target, sink) < 0) return 1;
   render_job job{opts, sink, sheet, *colours, plan, target.build, {}, {}, {}, {}, {}, {}};
-  if (!write_atlas(job, categories, generator)) {
+  if (!write_atlas(job, categories, generator, disks.read)) {
     discard_build(target);
     return 1;
   }

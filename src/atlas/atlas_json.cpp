@@ -270,11 +270,12 @@ void append_json_string(std::string& out, std::string_view text) {
 }
 
 std::string atlas_json(const atlas_plan& plan, const std::vector<category_data>& categories,
-                       const options& opts, const atlas_picture_format& picture, const char* generator) {
+                       const options& opts, const atlas_picture_format& picture, const char* generator,
+                       const std::vector<disk_reading>& disks) {
   json_writer w;
   w.out.reserve(std::size_t{1} << 20);
   w.open('{');
-  w.member("format", 1L);
+  w.member("format", 2L);
   w.member("generator", generator);
   w.name("options");
   w.open('{');
@@ -291,6 +292,17 @@ std::string atlas_json(const atlas_plan& plan, const std::vector<category_data>&
   w.member("shape_type", long{opts.shape_type});
   w.flag("no_remake_water", opts.no_remake_water != 0);
   w.close('}');
+  w.name("disks");
+  w.open('[');
+  for (const disk_reading& disk : disks) {
+    w.open('{');
+    const std::size_t slash = disk.path.rfind('/');
+    w.member("name", slash == std::string::npos ? disk.path : disk.path.substr(slash + 1));
+    w.member("container", container_text(disk));
+    w.member("order", order_text(disk));
+    w.close('}');
+  }
+  w.close(']');
   w.name("picture");
   w.open('{');
   w.member("width", long{picture.width});

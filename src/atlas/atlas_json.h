@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "atlas/atlas_plan.h"
+#include "disk/disk_order.h"
 #include "run/options.h"
 
 // The size and depth every picture of the atlas has.
@@ -19,9 +20,11 @@ struct atlas_picture_format {
   std::int32_t bit_count = 0;  // of the pictures as zud2avuze writes them
 };
 
-// The JSON text of the atlas, one line ending in a newline.
+// The JSON text of the atlas, one line ending in a newline; `disks` are
+// the disk images read, in the order they were read.
 std::string atlas_json(const atlas_plan& plan, const std::vector<category_data>& categories,
-                       const options& opts, const atlas_picture_format& picture, const char* generator);
+                       const options& opts, const atlas_picture_format& picture, const char* generator,
+                       const std::vector<disk_reading>& disks);
 
 // `text` as a JSON string, quotes included.  Bytes that are not UTF-8
 // become U+FFFD; control characters and the line separators U+2028 and

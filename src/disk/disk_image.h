@@ -110,7 +110,7 @@ struct disk_file_reading {
   bool seek_first = false;
   // A raw image keeps at most this many bytes from its start (-1: all),
   // so that a read of the first tracks does not read a long file whole.
-  // Containers are read whole.
+  // Containers are read whole; with 0 nothing is read at all.
   std::int64_t raw_limit = -1;
 };
 

@@ -49,8 +49,10 @@ int disk_image_open_file(disk_image& image, const char* path, std::int32_t raw_o
   byte_buffer buffer;
   std::size_t capacity = 0, size = 0;
   const std::size_t whole = static_cast<std::size_t>(-1);
-  // A limited read still reads far enough to tell a NIB by its length.
-  const std::size_t first = reading.raw_limit < 0 ? whole
+  // A limited read still reads far enough to tell a NIB by its length,
+  // unless nothing at all is needed.
+  const std::size_t first = reading.raw_limit < 0    ? whole
+                            : reading.raw_limit == 0 ? 0
                             : std::max<std::size_t>(static_cast<std::size_t>(reading.raw_limit), nib_image_bytes + 1);
   int result = read_on(file.get(), first, buffer, capacity, size);
   const std::span<const std::uint8_t> start(buffer.get(), size);

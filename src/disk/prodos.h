@@ -1,14 +1,16 @@
 // A read-only ProDOS volume reader for disk images.
 //
-// prodos_open takes a whole image, from a file or from bytes in memory,
-// reads the volume directory (key block 2) and every subdirectory into a
+// prodos_open takes a whole disk image (disk_image.h: raw, 2IMG, NIB or
+// WOZ, from a file or from bytes in memory), reads the volume directory
+// (key block 2) and every subdirectory into a
 // tree of directory lists, copies the first block of the volume bit map and
 // maps the data blocks of every file as pointers into the image.  Lookups
 // and file reads then work on memory only.  Nothing is ever written back.
 //
 // Block b is 512 bytes: logical positions 2 * (b % 8) and 2 * (b % 8) + 1
-// of track b / 8, each half taken from the image as the volume's sector
-// order says.  A half is legal only when it ends within the image.
+// of track b / 8, each half taken from the image as its sector order says.
+// A half is legal only when it ends within the image and, for a container
+// of physical sectors, its sector can be read (disk_image_at).
 //
 // Every message goes to the console of the sink the volume is opened with.
 #pragma once
@@ -24,6 +26,7 @@
 
 #include "common/buffer.h"
 #include "common/message_sink.h"
+#include "disk/disk_image.h"
 #include "disk/prodos_format.h"
 
 // Subdirectories nest at most this deep below the volume directory.
@@ -109,13 +112,12 @@ struct prodos_dir_block {
 
 struct prodos_volume {
   prodos_dir_list root;                             // volume directory
-  const std::array<int, 16>* translation = nullptr; // by sector order
+  const std::array<int, 16>* translation = nullptr; // by the image's sector order
   std::array<std::uint8_t, prodos_block_bytes> bit_map{};
-  std::int32_t sector_order = 0;
-  // The whole image: the bytes of `image_file`, or the caller's bytes for a
-  // volume opened from memory.  At most INT32_MAX bytes.
-  std::span<const std::uint8_t> image;
-  byte_buffer image_file;  // the image file's bytes, for a volume opened from a path
+  // The image read: the caller's, or `own_disk` for a volume opened from
+  // a path or from bytes.  At most INT32_MAX bytes of data.
+  const disk_image* disk = nullptr;
+  disk_image own_disk;
   // Bytes of block maps allocated so far.  Past prodos_map_limit the maps
   // count as exhausted memory, so that a damaged directory whose many
   // entries share one big tree cannot claim all the machine's memory.
@@ -132,11 +134,21 @@ struct prodos_dir_walk {
   std::bitset<65536> visited;
 };
 
-// Opens the image `image` in `sector_order` (1 or 2); `name` stands for it
-// in the messages, which go to `sink`.  0 when the catalog was read (even when the bit map or
-// some file maps failed), -1 otherwise; whatever was built stays in
-// `volume` for prodos_close.  The volume reads the caller's bytes where
-// they are: they must stay unchanged until prodos_close.
+// Opens the volume on the opened image `disk`, read in its sector order;
+// the image's path stands for it in the messages, which go to `sink`.  0
+// when the catalog was read (even when the bit map or some file maps
+// failed), -1 otherwise; whatever was built stays in `volume` for
+// prodos_close.  The volume reads the image where it is: it must stay
+// open and unchanged until prodos_close.
+int prodos_open(prodos_volume& volume, const disk_image& disk, const message_sink& sink);
+
+// The same for an image handed over to the volume, which keeps it until
+// prodos_close.
+int prodos_open_own(prodos_volume& volume, disk_image&& disk, const message_sink& sink);
+
+// The same for the image held in `image` (any container, opened by its
+// content), a raw image read in `sector_order` (1 or 2); `name` stands for
+// it.  The bytes must stay unchanged until prodos_close.
 int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
                 std::int32_t sector_order, const message_sink& sink);
 
@@ -146,7 +158,8 @@ int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, cons
 int prodos_read_image_file(const char* path, byte_buffer& image, std::size_t& size,
                            const message_sink& sink);
 
-// Reads the image file at `path` as above into the volume and opens it,
+// Reads the image file at `path` as above and opens it as a disk image
+// (any container; a raw image in `sector_order`), then the volume on it,
 // the path standing for the image in the messages.
 int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_order,
                 const message_sink& sink);
@@ -186,9 +199,9 @@ int prodos_read_block(const prodos_volume& volume, std::uint16_t block,
 int prodos_map_block(const prodos_volume& volume, prodos_block_ref& ref);
 
 // Reads the volume directory (block 2) and its subdirectories into
-// `volume.root` with the translation of `sector_order`.  0, or -1 after
-// "can't get dir block $0002".
-int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order);
+// `volume.root` with the translation of the image's sector order.  0, or
+// -1 after "can't get dir block $0002".
+int prodos_read_catalog(prodos_volume& volume);
 
 // Reads the directory whose key block is `key_block` at nesting `depth`
 // (0: the volume directory) and, entry by entry, its subdirectories.  The

@@ -127,3 +127,13 @@ constexpr std::array<std::uint8_t, 4> prodos_pack_date_time(const prodos_date_ti
           static_cast<std::uint8_t>(((t.year & 127) << 1) | ((t.month >> 3) & 1)),
           static_cast<std::uint8_t>(t.minute & 63), static_cast<std::uint8_t>(t.hour & 31)};
 }
+
+// Whether 512 bytes read as block 2 begin with a volume directory header:
+// storage type 15 with a name of 1 to 15 characters, entries of 39 bytes,
+// 13 of them a block.
+constexpr bool prodos_is_volume_header(std::span<const std::uint8_t, prodos_block_bytes> block) {
+  const std::uint8_t first = block[prodos_dir_first_entry + prodos_field::storage_and_length];
+  return first >> 4 == prodos_volume_header && (first & 15) != 0 &&
+         block[prodos_dir_first_entry + prodos_field::entry_length] == prodos_entry_bytes &&
+         block[prodos_dir_first_entry + prodos_field::entries_per_block] == prodos_entries_per_block;
+}

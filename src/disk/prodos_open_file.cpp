@@ -1,5 +1,5 @@
 // Opening a ProDOS volume from an image file: the file is read whole and
-// handed to the reader as bytes in memory, which the volume then keeps.
+// opened as a disk image in memory, which the volume then keeps.
 #include <climits>
 #include <cstdio>
 #include <utility>
@@ -53,14 +53,13 @@ int prodos_open(prodos_volume& volume, const char* path, std::int32_t sector_ord
                 const message_sink& sink) {
   volume = prodos_volume{};
   volume.sink = sink;
-  volume.sector_order = sector_order;
-  volume.translation = &sector_translation;
   byte_buffer image;
   std::size_t size = 0;
   if (prodos_read_image_file(path, image, size, sink) < 0) return -1;
-  const int result = prodos_open(volume, std::span<const std::uint8_t>(image.get(), size), path, sector_order, sink);
-  // The volume's view of the image stays on these bytes: moving the owner
-  // does not move them.
-  volume.image_file = std::move(image);
-  return result;
+  disk_image disk;
+  if (disk_image_open(disk, std::move(image), size, path, sector_order, sink) < 0) {
+    say(sink, "memory exhaust!\n");
+    return -1;
+  }
+  return prodos_open_own(volume, std::move(disk), sink);
 }

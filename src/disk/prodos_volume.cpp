@@ -22,14 +22,13 @@ std::int64_t half_start(const prodos_volume& volume, std::uint16_t block, int ha
 }
 
 // The half's bytes in the image, or null after "illegal block no" when it
-// does not end within the image.
+// does not end within the image or cannot be read.
 const std::uint8_t* legal_half(const prodos_volume& volume, std::uint16_t block, int half) {
-  const std::int64_t start = half_start(volume, block, half);
-  if (start + sector_bytes > std::ssize(volume.image)) {
-    say(volume.sink, "illegal block no $%04X\n", block);
-    return nullptr;
-  }
-  return volume.image.data() + start;
+  const std::uint8_t* bytes =
+      volume.disk != nullptr ? disk_image_at(*volume.disk, half_start(volume, block, half), sector_bytes, volume.sink)
+                             : nullptr;
+  if (bytes == nullptr) say(volume.sink, "illegal block no $%04X\n", block);
+  return bytes;
 }
 
 prodos_date_time take_date_time(const std::uint8_t* d) {
@@ -174,8 +173,8 @@ prodos_dir_list prodos_read_dir(const prodos_volume& volume, std::uint16_t key_b
   return list;
 }
 
-int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order) {
-  volume.translation = &translation_for(sector_order);
+int prodos_read_catalog(prodos_volume& volume) {
+  volume.translation = &translation_for(volume.disk != nullptr ? volume.disk->sector_order : sector_order_prodos);
   auto walk = std::make_unique<prodos_dir_walk>();
   volume.root = prodos_read_dir(volume, prodos_volume_key_block, 0, *walk);
   if (!volume.root) {
@@ -185,19 +184,17 @@ int prodos_read_catalog(prodos_volume& volume, std::int32_t sector_order) {
   return 0;
 }
 
-int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
-                std::int32_t sector_order, const message_sink& sink) {
+int prodos_open(prodos_volume& volume, const disk_image& disk, const message_sink& sink) {
   volume = prodos_volume{};
   volume.sink = sink;
-  volume.sector_order = sector_order;
-  volume.translation = &sector_translation;
+  volume.disk = &disk;
+  const char* name = disk.path.c_str();
   // Block numbers and offsets are reckoned in 32 bits.
-  if (image.size() > INT32_MAX) {
+  if (disk.data.size() > INT32_MAX) {
     say(sink, "memory exhaust!\n");
     return -1;
   }
-  volume.image = image;
-  if (prodos_read_catalog(volume, sector_order) < 0) {
+  if (prodos_read_catalog(volume) < 0) {
     say(sink, "can't get catalog '%s'\n", name);
     return -1;
   }
@@ -206,6 +203,26 @@ int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, cons
     say(sink, "can't get bit map '%s'\n", name);
   if (prodos_map_files(volume, volume.root.get()) < 0) say(sink, "can't get block no '%s'\n", name);
   return 0;
+}
+
+int prodos_open(prodos_volume& volume, std::span<const std::uint8_t> image, const char* name,
+                std::int32_t sector_order, const message_sink& sink) {
+  disk_image disk;
+  if (disk_image_open(disk, image, name, sector_order, sink) < 0) {
+    volume = prodos_volume{};
+    say(sink, "memory exhaust!\n");
+    return -1;
+  }
+  return prodos_open_own(volume, std::move(disk), sink);
+}
+
+int prodos_open_own(prodos_volume& volume, disk_image&& disk, const message_sink& sink) {
+  // The volume keeps the image; moving it keeps its bytes where they are.
+  disk_image own = std::move(disk);
+  const int result = prodos_open(volume, own, sink);
+  volume.own_disk = std::move(own);
+  volume.disk = &volume.own_disk;
+  return result;
 }
 
 void prodos_close(prodos_volume& volume) { volume = prodos_volume{}; }

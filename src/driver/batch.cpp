@@ -41,6 +41,7 @@ struct run_buffers {
   map_data maps{};
   npc_data npcs{};
   retouch_palette colours;  // the retouch filter's colours, built once
+  run_disks disks;          // the disks read, and the order of headerless ones
 };
 
 // Draws, colours, names and writes map `j` of category `c`.  0, or -1
@@ -70,7 +71,7 @@ int render_map(const options& opts, run_buffers& run, int c, int j, const messag
 
 // Reads category `c`'s disk and renders its 16 maps.  0, or -1.
 int render_category(options& opts, run_buffers& run, int c, const message_sink& sink) {
-  if (read_category(opts, c, run.maps, run.npcs, sink) < 0) return -1;
+  if (read_category(opts, c, run.maps, run.npcs, sink, run.disks) < 0) return -1;
   if (opts.use_default != 0) {
     opts.hour = default_placement_hour;
     copy_default_places(run.npcs);
@@ -86,7 +87,7 @@ int render_category(options& opts, run_buffers& run, int c, const message_sink& 
 int run_batch(options& opts, const message_sink& sink) {
   run_buffers run;
   if (uses_retouch(opts)) build_retouch_palette(run.colours);
-  if (load_sheet(opts, run.sheet, sink) < 0 || set_up_picture(run.sheet, run.picture, sink) < 0) return 1;
+  if (load_sheet(opts, run.sheet, sink, run.disks) < 0 || set_up_picture(run.sheet, run.picture, sink) < 0) return 1;
   for (int c = 0; c < category_count; ++c) {
     if ((opts.category_mask & (1 << c)) == 0) continue;
     if (render_category(opts, run, c, sink) < 0) return 1;

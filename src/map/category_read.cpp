@@ -16,16 +16,13 @@ namespace {
 // at `base`: in order 1 where the image stores it, in any other order
 // through the translation table.  Null after the failure line when they do
 // not lie within the image.
-const std::uint8_t* sector_at(std::span<const std::uint8_t> image, const char* name,
-                              std::int64_t base, int s, std::int32_t sector_order, std::size_t size,
+const std::uint8_t* sector_at(const disk_image& disk, std::int64_t base, int s, std::size_t size,
                               const message_sink& sink) {
   const std::int64_t offset =
-      base + std::int64_t{sector_bytes} * translation_for(sector_order)[static_cast<std::size_t>(s)];
-  if (offset + static_cast<std::int64_t>(size) > std::ssize(image)) {
-    say(sink, "error: read '%s'\n", name);
-    return nullptr;
-  }
-  return image.data() + offset;
+      base + std::int64_t{sector_bytes} * translation_for(disk.sector_order)[static_cast<std::size_t>(s)];
+  const std::uint8_t* bytes = disk_image_at(disk, offset, size, sink);
+  if (bytes == nullptr) say(sink, "error: read '%s'\n", disk.path.c_str());
+  return bytes;
 }
 
 // Places the first `size` bytes of a map sector (16 rows of 16 cells) at
@@ -82,11 +79,10 @@ bool holds_locations(std::size_t buffer_size, std::int32_t location_count) {
          static_cast<std::size_t>(location_count) <= buffer_size / location_block_bytes;
 }
 
-int read_map_data(std::span<const std::uint8_t> image, const char* name,
-                  std::span<std::uint8_t> buffer, std::int32_t byte_count,
-                  std::int32_t sector_order, const message_sink& sink) {
+int read_map_data(const disk_image& disk, std::span<std::uint8_t> buffer, std::int32_t byte_count,
+                  const message_sink& sink) {
   if (!holds_map_bytes(buffer.size(), byte_count)) {
-    say(sink, "error: buffer too small for '%s'\n", name);
+    say(sink, "error: buffer too small for '%s'\n", disk.path.c_str());
     return -1;
   }
   const std::size_t wanted = byte_count > 0 ? static_cast<std::size_t>(byte_count) : 0;
@@ -96,7 +92,7 @@ int read_map_data(std::span<const std::uint8_t> image, const char* name,
   for (std::size_t remaining = wanted; remaining > 0;) {
     const std::size_t chunk = remaining < sector_bytes ? remaining : sector_bytes;
     remaining -= chunk;
-    const std::uint8_t* sector = sector_at(image, name, base, s, sector_order, chunk, sink);
+    const std::uint8_t* sector = sector_at(disk, base, s, chunk, sink);
     if (sector == nullptr) return -1;
     const std::size_t at =
         track_base + map_bytes * static_cast<std::size_t>(s / map_sectors) + quarter_offset[s % map_sectors];
@@ -110,18 +106,17 @@ int read_map_data(std::span<const std::uint8_t> image, const char* name,
   return 0;
 }
 
-int read_npc_data(std::span<const std::uint8_t> image, const char* name,
-                  std::span<std::uint8_t> buffer, std::int32_t location_count,
-                  std::int32_t sector_order, const message_sink& sink) {
+int read_npc_data(const disk_image& disk, std::span<std::uint8_t> buffer, std::int32_t location_count,
+                  const message_sink& sink) {
   if (!holds_locations(buffer.size(), location_count)) {
-    say(sink, "error: buffer too small for '%s'\n", name);
+    say(sink, "error: buffer too small for '%s'\n", disk.path.c_str());
     return -1;
   }
   const std::size_t locations = location_count > 0 ? static_cast<std::size_t>(location_count) : 0;
   std::int64_t base = npc_area_offset;
   int s = 0;
   for (std::size_t L = 0; L < locations;) {
-    const std::uint8_t* sector = sector_at(image, name, base, s, sector_order, sector_bytes, sink);
+    const std::uint8_t* sector = sector_at(disk, base, s, sector_bytes, sink);
     if (sector == nullptr) return -1;
     const location_view block{
         std::span<std::uint8_t, location_block_bytes>(buffer.data() + location_block_bytes * L, location_block_bytes)};
@@ -137,4 +132,20 @@ int read_npc_data(std::span<const std::uint8_t> image, const char* name,
     }
   }
   return 0;
+}
+
+int read_map_data(std::span<const std::uint8_t> image, const char* name,
+                  std::span<std::uint8_t> buffer, std::int32_t byte_count,
+                  std::int32_t sector_order, const message_sink& sink) {
+  disk_image disk;
+  if (disk_image_open(disk, image, name, sector_order, sink) < 0) disk_image_open(disk, {}, name, sector_order, sink);
+  return read_map_data(disk, buffer, byte_count, sink);
+}
+
+int read_npc_data(std::span<const std::uint8_t> image, const char* name,
+                  std::span<std::uint8_t> buffer, std::int32_t location_count,
+                  std::int32_t sector_order, const message_sink& sink) {
+  disk_image disk;
+  if (disk_image_open(disk, image, name, sector_order, sink) < 0) disk_image_open(disk, {}, name, sector_order, sink);
+  return read_npc_data(disk, buffer, location_count, sink);
 }

@@ -291,8 +291,14 @@ parse_outcome parse_command_line(const program_info& program, char** argv, optio
         if (opts.blur_count <= 1) ++opts.blur_count;
         break;
       case action::disk: opts.disk_images[static_cast<std::size_t>(row->value)] = value; break;
-      case action::dos_order: opts.sector_order = 1; break;
-      case action::prodos_order: opts.sector_order = 2; break;
+      case action::dos_order:
+        opts.sector_order = 1;
+        opts.order_given = 1;
+        break;
+      case action::prodos_order:
+        opts.sector_order = 2;
+        opts.order_given = 1;
+        break;
       case action::shape:
         opts.shape_bitmap = value;
         opts.use_shape_bitmap = 1;

@@ -31,7 +31,8 @@ struct options {
   // Paths of the disk images; they point at the argument strings (or at the
   // default names), never at copies.
   std::array<const char*, disk_image_count> disk_images = default_disk_images;
-  std::int32_t sector_order = 2;     // 1 "--do", 2 "--po"
+  std::int32_t sector_order = 2;     // 1 "--do", 2 "--po": the last one given
+  std::int32_t order_given = 0;      // set by "--do" or "--po"
   std::int32_t use_default = 0;      // NPCs at their default places, no hour in names
   std::int32_t blur_count = 0;       // 0 sharp, 1 soft, 2 retouch
   std::int32_t hour = 12;            // 0..23

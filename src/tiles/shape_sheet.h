@@ -9,6 +9,7 @@
 
 #include "common/buffer.h"
 #include "common/message_sink.h"
+#include "disk/disk_order.h"
 
 inline constexpr int sheet_tiles_across = 16;
 inline constexpr int sheet_tiles_down = 32;
@@ -41,10 +42,15 @@ inline constexpr std::uint32_t disk_sheet_bytes = 0x70000;  // 448 x 1024 pixels
 inline constexpr std::uint32_t shapes_file_size = 16384;
 
 // Loads the sheet from the file "SHAPES" of the program disk image at
-// `disk_path` and decodes it into dot values (see hires_decode.h).  The
-// sheet must be cleared.  0, or -1 after a message to the sink's console
-// (the disk reader's among them); whatever was allocated
-// stays in the sheet for its owner to free.  The volume is closed on every
-// path.
-int read_shape(const char* disk_path, std::int32_t sector_order, shape_sheet& sheet,
-               std::int32_t shape_type, std::int32_t no_remake_water, const message_sink& sink);
+// `disk_path` (any container; a raw image in the order `order` settles,
+// see disk_order.h) and decodes it into dot values (see hires_decode.h).
+// The sheet must be cleared.  0, or -1 after a message to the sink's
+// console (the disk reader's among them); whatever was allocated stays in
+// the sheet for its owner to free.  The volume is closed on every path.
+// When the image was opened, `reading` (if given) tells what it was.
+int read_shape(const char* disk_path, const order_request& order, shape_sheet& sheet, std::int32_t shape_type,
+               std::int32_t no_remake_water, const message_sink& sink, disk_reading* reading = nullptr);
+
+// The same, a raw image read in `sector_order` (no order is looked for).
+int read_shape(const char* disk_path, std::int32_t sector_order, shape_sheet& sheet, std::int32_t shape_type,
+               std::int32_t no_remake_water, const message_sink& sink);

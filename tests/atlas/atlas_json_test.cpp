@@ -52,10 +52,11 @@ category_data lorhaven() {
   return data;
 }
 
-json atlas_of(const std::vector<category_data>& categories, const options& opts) {
+json atlas_of(const std::vector<category_data>& categories, const options& opts,
+              const std::vector<disk_reading>& disks = {}) {
   atlas_plan plan;
   plan_atlas(categories, opts.no_npcs, opts.no_change_pose, plan);
-  const std::string text = atlas_json(plan, categories, opts, {896, 1024, 28, 32, 4}, "qz-atlas 1.0");
+  const std::string text = atlas_json(plan, categories, opts, {896, 1024, 28, 32, 4}, "qz-atlas 1.0", disks);
   EXPECT_EQ(text.back(), '\n');
   return json::parse(text);
 }
@@ -69,8 +70,19 @@ const json& npc_at(const json& map, const std::string& time, int index) {
 }  // namespace
 
 TEST(AtlasJson, MapsNpcsAndTheirFates) {
-  const json atlas = atlas_of({lorhaven()}, options{});
-  EXPECT_EQ(atlas["format"], 1);
+  disk_reading program, towne;
+  program.path = "disks/qz-program.woz";
+  program.container = disk_container::woz2;
+  program.creator = "MAME";
+  program.choice = order_choice::physical_sectors;
+  towne.path = "qz-towne.po";
+  towne.order = sector_order_dos;
+  const json atlas = atlas_of({lorhaven()}, options{}, {program, towne});
+  EXPECT_EQ(atlas["format"], 2);
+  const json disks = json::array(
+      {{{"name", "qz-program.woz"}, {"container", "WOZ 2 (MAME)"}, {"order", "DOS 3.3 file order (physical sectors)"}},
+       {{"name", "qz-towne.po"}, {"container", "raw"}, {"order", "ProDOS block order (detected)"}}});
+  EXPECT_EQ(atlas["disks"], disks);
   EXPECT_EQ(atlas["generator"], "qz-atlas 1.0");
   EXPECT_EQ(atlas["categories"], json::array({"towne"}));
   EXPECT_EQ(atlas["times"].size(), 25u);

@@ -28,11 +28,12 @@ struct demo_set {
     for (int slot = 0; slot < disk_image_count; ++slot) opts.disk_images[slot] = paths[slot].c_str();
     opts.blur_count = blur_count;
     build_retouch_palette(colours);
-    EXPECT_EQ(load_sheet(opts, sheet, standard_sink()), 0);
+    run_disks disks;
+    EXPECT_EQ(load_sheet(opts, sheet, standard_sink(), disks), 0);
     for (int c = 0; c < 4; ++c) {
       category_data& data = categories.emplace_back();
       data.category = c;
-      EXPECT_EQ(read_category(opts, c, data.maps, data.npcs, standard_sink()), 0);
+      EXPECT_EQ(read_category(opts, c, data.maps, data.npcs, standard_sink(), disks), 0);
       data.default_npcs = data.npcs;
       copy_default_places(data.default_npcs);
     }

@@ -16,7 +16,7 @@ TEST(ProdosOpen, SampleVolumeBlocksTreeEntriesAndMaps) {
   for (int order : {1, 2}) {
     opened_volume o(s.b, order);
     const prodos_volume& v = o.volume;
-    EXPECT_EQ(std::make_tuple(o.result, o.output, v.sector_order, v.image.size()), std::make_tuple(0, "", order, 143360));
+    EXPECT_EQ(std::make_tuple(o.result, o.output, v.disk->sector_order, v.disk->data.size()), std::make_tuple(0, "", order, 143360));
     prodos_block_ref key{2, nullptr, nullptr}, zero{0, &block[0], &block[0]};
     EXPECT_EQ(stdout_of([&] {
                 EXPECT_EQ(prodos_read_block(v, 280, block), -1);
@@ -29,7 +29,7 @@ TEST(ProdosOpen, SampleVolumeBlocksTreeEntriesAndMaps) {
     // Block 2 is bytes 1024..1535 in order 1, 2816..3071 then 2560..2815 in order 2.
     const std::ptrdiff_t first = order == 1 ? 1024 : 2816, second = order == 1 ? 1280 : 2560;
     EXPECT_EQ(std::make_tuple(key.first_half, key.second_half, zero.first_half, zero.second_half),
-              std::make_tuple(&v.image[first], &v.image[second], nullptr, nullptr));
+              std::make_tuple(&v.disk->data[first], &v.disk->data[second], nullptr, nullptr));
     EXPECT_TRUE(std::equal(block.begin(), block.end(), s.b.blocks.begin() + 1024));
     // The volume directory: 4 nodes of 13 entries, linked both ways.
     int nodes = 0;
@@ -95,15 +95,15 @@ TEST(ProdosOpen, DamagedDirectoriesPrintTheirCascade) {
     std::string named = messages;
     if (named.find('@') != std::string::npos) named.replace(named.find('@'), 1, "NAME");
     EXPECT_EQ(stdout_of([&] { EXPECT_EQ(prodos_open(in_memory, image, "NAME", 2, standard_sink()), result); }), named);
-    EXPECT_EQ(in_memory.image.data(), image.data());
+    EXPECT_EQ(in_memory.disk->data.data(), image.data());
     if (o.result == 0) {
       EXPECT_EQ(std::make_tuple(o.volume.root->entries[1].storage_type, o.volume.root->entries[1].subdirectory.get()),
                 std::make_tuple(prodos_subdirectory, nullptr));
       EXPECT_EQ(entry_of(o.volume, "AFTER").eof, 5u);
     }
     prodos_close(o.volume);
-    EXPECT_EQ(std::make_tuple(o.volume.root.get(), o.volume.image.data(), o.volume.image.size(),
-                              o.volume.image_file.get()),
+    EXPECT_EQ(std::make_tuple(o.volume.root.get(), o.volume.disk, o.volume.own_disk.data.size(),
+                              o.volume.own_disk.owned.get()),
               std::make_tuple(nullptr, nullptr, 0, nullptr));
   }
 }

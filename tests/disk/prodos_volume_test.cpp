@@ -93,7 +93,9 @@ TEST(ProdosOpen, DamagedDirectoriesPrintTheirCascade) {
     prodos_volume in_memory;
     std::string named = messages;
     if (named.find('@') != std::string::npos) named.replace(named.find('@'), 1, "NAME");
-    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(prodos_open(in_memory, image, "NAME", 2), result); }), named);
+    const bytes& bound = image;  // a lambda captures no structured binding in Clang 14
+    const int expected_result = result;
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(prodos_open(in_memory, bound, "NAME", 2), expected_result); }), named);
     EXPECT_EQ(in_memory.image.data(), image.data());
     if (o.result == 0) {
       EXPECT_EQ(std::make_tuple(o.volume.root->entries[1].storage_type, o.volume.root->entries[1].subdirectory.get()),

@@ -82,9 +82,9 @@ TEST(HiresDecode, WaterRemakeMixesInTheWaterTile) {
 }
 
 // Every tile but 220 holds 0x01, 0x81 in row 0.  The dungeon type sets the
-// colour group of the tiles with the forced colour group (tiles 0 to 255
-// only); the mirror room sets and then inverts it in tile rows 0 to 19,
-// so it clears it there in those tiles and inverts it in all others.
+// colour group of the tiles that has_high_bit names (tiles 0 to 255 only);
+// the mirror room sets and then inverts it in tile rows 0 to 19, so it
+// clears it there in those tiles and inverts it in all others.
 TEST(HiresDecode, ShapeTypesChangeTheColourGroup) {
   // Tile 220's rows as 0xLLRR, stored and after the mirror room: they move
   // one dot right, the carry passing to the right byte of the same row only.
@@ -92,9 +92,7 @@ TEST(HiresDecode, ShapeTypesChangeTheColourGroup) {
   bytes file(shapes_file_size);
   for (int i = 0; i < 1024; ++i) file[offset(i / 2, i % 2, 0)] = i % 2 == 0 ? 0x01 : 0x81;
   for (int i = 0; i < 8; ++i) file[offset(220, i % 2, i / 2)] = (shifted[i / 2][0] >> (i % 2 ? 0 : 8)) & 0xFF;
-  auto forced = [](int t) {
-    return t == 5 || (t >= 30 && t <= 38) || (t >= 48 && t <= 55) || t == 76 || t == 77 || (t >= 96 && t <= 111);
-  };
+  auto forced = [](int t) { return has_high_bit(t / sheet_tiles_across, t % sheet_tiles_across) == 1; };
   for (int type = 0; type < 3; ++type) {
     const bytes sheet = decode(file, type, 1);
     auto row = [&](int t, int s) { return byte_of(sheet, t, 0, s) << 8 | byte_of(sheet, t, 1, s); };

@@ -1,17 +1,16 @@
 // The shape sheet: decoding the hi-res tile file into sheet dot values,
 // and loading it from a program disk image, built volumes for every
-// failure and volumes made by an outside tool when they are present.
+// failure.  (The files of volumes made by an outside tool, SHAPES among
+// them, are read to their digests in tests/disk/prodos_file_test.cpp.)
 #include "tiles/shape_sheet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
 
-#include "support/manifest.h"
 #include "disk/prodos_write.h"
 #include "support/temp_dir.h"
 #include "tiles/hires_decode.h"
@@ -178,35 +177,6 @@ TEST(ReadShape, RefusedImages) {
     if (!image.empty()) write_file(dir.file("p.dsk"), image);
     shape_sheet sheet;
     load(dir.file("p.dsk"), 1, sheet, -1, printed);
-  }
-}
-
-// Volumes written by an outside ProDOS tool: the loaded sheet encodes back
-// into the SHAPES whose digest the tool's manifest records.  The last two
-// volumes are refused: a SHAPES that is an extended file, and none at all
-// (the built volumes above cover the other refusals).
-TEST(ReadShape, VolumesFromAnOutsideTool) {
-  const std::filesystem::path root = std::filesystem::path(QZ_TESTDATA_DIR) / "prodos";
-  if (!std::filesystem::exists(root)) GTEST_SKIP() << "no outside test data at " << root;
-  for (const std::string name : {"root_shapes", "subdirs_both", "full_dirs", "shapes_casebits", "sparse",
-                                 "extended_shapes", "storage_kinds"}) {
-    const nlohmann::json manifest = read_manifest(root / (name + ".manifest.json"));
-    std::string digest;
-    for (const nlohmann::json& file : manifest.at("files"))
-      if (file.value("relative_path", "") == "SHAPES") digest = file.at("sha256");
-    for (const auto& [suffix, order] : {std::pair{".po", 1}, {".dsk", 2}}) {
-      SCOPED_TRACE(name + suffix);
-      const bool refused = name == "extended_shapes" || name == "storage_kinds";
-      shape_sheet sheet;
-      load((root / (name + suffix)).string(), order, sheet, refused ? -1 : 0,
-           refused ? "error: can't find file '@/SHAPES'\n" : "", shape_type_normal, 1);
-      if (refused || sheet.pixels == nullptr) continue;
-      const bytes pixels(&sheet.pixels[0], &sheet.pixels[disk_sheet_bytes]);
-      bytes file(shapes_file_size);
-      for (int i = 0; i < 512 * 32; ++i)
-        file[offset(i / 32, i % 2, i / 2 % 16)] = static_cast<std::uint8_t>(byte_of(pixels, i / 32, i % 2, i / 2 % 16));
-      EXPECT_EQ(sha256_hex(file), digest);
-    }
   }
 }
 

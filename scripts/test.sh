@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: the normal build, the same suite
-# under AddressSanitizer (with leak detection) and UndefinedBehaviorSanitizer,
-# and the fuzz targets over their corpora.  Exits non-zero on any failure.
+# Builds and runs the whole test suite: a GCC release build, the same suite
+# built with Clang under AddressSanitizer (with leak detection) and
+# UndefinedBehaviorSanitizer (less the full-picture comparisons, labelled
+# release_only), the demo disks of both compilers compared byte for byte,
+# and the fuzz targets over their corpora.  Warnings are errors in both
+# builds.  Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
@@ -12,16 +15,23 @@ qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-
 command -v npm >/dev/null || qz_install npm
 
 jobs=$(nproc)
+# Each phase's wall time, printed when the next begins.
+phase_name="" phase_start=$SECONDS
+phase() {
+  [ -z "$phase_name" ] || echo "-- $phase_name: $((SECONDS - phase_start)) s"
+  phase_name=$1 phase_start=$SECONDS
+  [ -z "$1" ] || echo "== $1"
+}
 
-echo "== build and test (release)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON >/dev/null
+phase "build and test (GCC, release)"
+CC=gcc CXX=g++ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON -DQZ_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
 
-echo "== the atlas page in headless Chromium"
+phase "the atlas page in headless Chromium"
 bash tests/atlas/browser/run.sh build
 
-echo "== install into a fresh prefix"
+phase "install into a fresh prefix"
 prefix=$(mktemp -d)
 cmake --install build --prefix "$prefix" >/dev/null
 # zud2avuze prints its usage and exits with status 1; prodos --help prints
@@ -41,15 +51,24 @@ done
 rm -rf "$prefix"
 echo "installed programs run and their manual pages render"
 
-echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer)"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_BENCH=OFF >/dev/null
-cmake --build build-sanitize -j"$jobs"
+phase "build and test (Clang, AddressSanitizer + UndefinedBehaviorSanitizer)"
+CC=clang CXX=clang++ cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON -DQZ_WERROR=ON >/dev/null
+cmake --build build-clang -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-sanitize -j"$jobs" --output-on-failure
+  ctest --test-dir build-clang -j"$jobs" --output-on-failure -LE release_only
+
+phase "the demo disks of GCC and Clang, byte for byte"
+demo_gcc=$(mktemp -d) demo_clang=$(mktemp -d)
+build/tools/make_demo_disks "$demo_gcc" >/dev/null
+build-clang/tools/make_demo_disks "$demo_clang" >/dev/null
+diff -r "$demo_gcc" "$demo_clang" >/dev/null || { echo "the demo disks differ between GCC and Clang"; exit 1; }
+echo "$(ls "$demo_gcc" | wc -l) disk images, the same bytes"
+rm -rf "$demo_gcc" "$demo_clang"
 
 if [ -x scripts/fuzz.sh ]; then
-  echo "== fuzz targets over their corpora"
+  phase "fuzz targets over their corpora"
   scripts/fuzz.sh regress
 fi
+phase ""
 echo "== all tests passed"

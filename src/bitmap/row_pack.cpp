@@ -15,9 +15,14 @@ std::size_t pack_1bit_row(const std::uint8_t* row, std::uint32_t count, std::uin
   return n;
 }
 
+namespace {
+
 // The pairs are read as little-endian 16-bit words, a loop the compiler
-// vectorizes (with an AVX2 clone chosen at run time).
-__attribute__((target_clones("avx2", "default"))) std::size_t pack_4bit_row(const std::uint8_t* __restrict row, std::uint32_t count, std::uint8_t* __restrict out) {
+// vectorizes (with an AVX2 clone chosen at run time; the clones stay
+// inside this file, as clang makes them only for a function of its own).
+__attribute__((target_clones("avx2", "default"))) std::size_t pack_pairs(const std::uint8_t* __restrict row,
+                                                                           std::uint32_t count,
+                                                                           std::uint8_t* __restrict out) {
   const std::size_t pairs = count / 2;
   for (std::size_t i = 0; i < pairs; ++i) {
     std::uint16_t pair;
@@ -27,4 +32,10 @@ __attribute__((target_clones("avx2", "default"))) std::size_t pack_4bit_row(cons
   }
   if (count % 2 != 0) out[pairs] = static_cast<std::uint8_t>(row[count - 1] << 4);
   return pairs + count % 2;
+}
+
+}  // namespace
+
+std::size_t pack_4bit_row(const std::uint8_t* row, std::uint32_t count, std::uint8_t* out) {
+  return pack_pairs(row, count, out);
 }

@@ -34,10 +34,11 @@ constexpr std::array<std::uint8_t, chunk_columns + 4> make_chunk_phases() {
 }
 constexpr std::array<std::uint8_t, chunk_columns + 4> chunk_phases = make_chunk_phases();
 
-// Colours the `n` columns of a chunk from its masked bits into both `first`
-// and `second`.  Always inlined, so that it is compiled for the processor
-// the calling clone is for.
-template <bool soft>
+// Colours the `n` columns of a chunk from its masked bits into `first` and,
+// for a pair of rows, into `second` too (a different row: null otherwise).
+// Always inlined, so that it is compiled for the processor the calling
+// clone is for.
+template <bool soft, bool pair>
 [[gnu::always_inline]] inline void colour_chunk(const std::uint8_t* __restrict masked, std::uint8_t* __restrict first,
                   std::uint8_t* __restrict second, std::size_t n) {
   for (std::size_t x = 0; x < n; ++x) {
@@ -52,14 +53,14 @@ template <bool soft>
       c = m0 != 0 ? static_cast<std::uint8_t>(m0 | m1 | p1 | far) : 0;
     }
     first[x] = c;
-    second[x] = c;
+    if constexpr (pair) second[x] = c;
   }
 }
 
-// Colours the dot row `src` into `first` and `second`, sharp or soft;
-// `first` may be `src` itself (every dot is read before its column is
-// written, and the dots that the joined ends reach are read first).  An
-// AVX2 clone is chosen at run time where the processor has it.
+// Colours the dot row `src` into `first` and, unless it is null, `second`,
+// sharp or soft; `first` may be `src` itself (every dot is read before its
+// column is written, and the dots that the joined ends reach are read
+// first).  An AVX2 clone is chosen at run time where the processor has it.
 __attribute__((target_clones("avx2", "default"))) void colour_row(const std::uint8_t* src, std::uint8_t* first,
                                                                    std::uint8_t* second, std::size_t width,
                                                                    bool join_ends, bool soft) {
@@ -82,10 +83,12 @@ __attribute__((target_clones("avx2", "default"))) void colour_row(const std::uin
     for (std::size_t i = 2; i < inside; ++i)
       masked[i] = static_cast<std::uint8_t>(chunk_phases[i] * (src[x0 + i - 2] != 0));
     for (std::size_t i = inside; i < n + 4; ++i) masked[i] = after[i - inside] ? chunk_phases[i] : 0;
-    if (soft) {
-      colour_chunk<true>(masked.data(), first + x0, second + x0, n);
+    if (second == nullptr) {
+      if (soft) colour_chunk<true, false>(masked.data(), first + x0, nullptr, n);
+      else colour_chunk<false, false>(masked.data(), first + x0, nullptr, n);
     } else {
-      colour_chunk<false>(masked.data(), first + x0, second + x0, n);
+      if (soft) colour_chunk<true, true>(masked.data(), first + x0, second + x0, n);
+      else colour_chunk<false, true>(masked.data(), first + x0, second + x0, n);
     }
     // The last two columns of this chunk lead into the next one.
     masked[0] = masked[n];
@@ -120,7 +123,7 @@ void blur_bitmap(bitmap& picture, std::int32_t join_ends, std::int32_t blur) {
     resolve_delay_markers(row, width, join_ends);
     // Both rows of a pair get the colours; an odd last row has no partner
     // and is coloured in place.
-    std::uint8_t* below = y + 1 < height ? row + row_bytes : row;
+    std::uint8_t* below = y + 1 < height ? row + row_bytes : nullptr;
     colour_row(row, row, below, row_bytes, joined, blur != 0);
   }
 }

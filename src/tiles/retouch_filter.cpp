@@ -147,14 +147,16 @@ qz_wide_vectors void find_patterns(retouch_work& work, const std::uint8_t* __res
 // neighbours all lie within the row or its margins.
 qz_wide_vectors void count_runs(retouch_work& work, std::size_t first, std::size_t last) {
   const std::uint8_t* __restrict raw = work.raw.get() + margin_cells;
-  const std::uint8_t* __restrict seen = work.seen.get() + margin_cells;
+  // Column x - k of `seen` is entry x + run_reach - k of `left`: indices
+  // stay non-negative, also for column 0 of a row with open ends.
+  const std::uint8_t* __restrict left = work.seen.get() + (margin_cells - run_reach);
   std::uint8_t* __restrict run_levels = work.run_levels.get();
   for (std::size_t x = first; x < last; ++x) {
     const std::uint8_t hue = raw[x];
     std::uint8_t run = 0;
     std::uint8_t still = 1;
     for (std::size_t k = 1; k <= run_reach; ++k) {
-      still = static_cast<std::uint8_t>(still & (seen[x - k] == hue));
+      still = static_cast<std::uint8_t>(still & (left[x + run_reach - k] == hue));
       run = static_cast<std::uint8_t>(run + still);
     }
     still = 1;

@@ -1,11 +1,11 @@
-// The atlas's plan on the demo disk set: a base and its bands give every
-// picture exactly, with both colour filters, and each piece is kept once.
+// The atlas's plan on the demo disk set: each piece is kept once, bands
+// hold only changed rows and lay every picture's tiles over its base.  (The
+// pictures themselves, put together from the atlas's files, are compared
+// with the renderer's by check_atlas_pictures.py.)
 #include "atlas/atlas_plan.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <set>
 
 #include "demo/demo_disks.h"
@@ -18,18 +18,13 @@ namespace {
 struct demo_set {
   temp_dir dir;
   options opts;
-  shape_sheet sheet;
-  retouch_palette colours;
   std::vector<category_data> categories;
 
-  explicit demo_set(int blur_count) {
+  demo_set() {
     demo::write_demo_disks(dir.path.string(), 2);
     for (int slot = 0; slot < disk_image_count; ++slot) paths[slot] = dir.file(default_disk_images[slot]);
     for (int slot = 0; slot < disk_image_count; ++slot) opts.disk_images[slot] = paths[slot].c_str();
-    opts.blur_count = blur_count;
-    build_retouch_palette(colours);
     run_disks disks;
-    EXPECT_EQ(load_sheet(opts, sheet, standard_sink(), disks), 0);
     for (int c = 0; c < 4; ++c) {
       category_data& data = categories.emplace_back();
       data.category = c;
@@ -38,60 +33,20 @@ struct demo_set {
       copy_default_places(data.default_npcs);
     }
   }
-  // The coloured pixels of tile rows first..first + count - 1 of `scene`.
-  bytes render(const map_scene& scene, int first, int count) const {
-    bitmap picture{896, 32 * count, 4, 896u * 32 * count, allocate_zeroed<std::uint8_t>(896u * 32 * count),
-                   sheet.palette.get()};
-    draw_tile_rows(picture, sheet, scene.tiles, first, count);
-    EXPECT_EQ(colour_picture(opts, picture, colours, standard_sink()), 0);
-    const std::size_t size = std::size_t{896} * 32 * count * (picture.bit_count == 24 ? 3 : 1);
-    return bytes(picture.pixels.get(), picture.pixels.get() + size);
-  }
   std::array<std::string, disk_image_count> paths;
 };
 
 }  // namespace
 
-TEST(AtlasPlan, BaseWithBandsIsEveryPictureWithEitherFilter) {
-  for (const int blur : {0, 1, 2}) {
-    const demo_set demo(blur);
-    atlas_plan plan;
-    plan_atlas(demo.categories, 0, 0, plan);
-    ASSERT_EQ(plan.maps.size(), 64u);
-    std::map<int, bytes> rendered;  // by piece
-    auto piece_pixels = [&](int p) -> const bytes& {
-      const atlas_piece& piece = plan.pieces[static_cast<std::size_t>(p)];
-      auto [it, added] = rendered.emplace(p, bytes());
-      if (added) it->second = demo.render(plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)], piece.first_row, piece.row_count);
-      return it->second;
-    };
-    // Every fifth map, where the towns' people move most, at every setting.
-    for (std::size_t m = 2; m < plan.maps.size(); m += 5) {
-      for (int t = 0; t < time_settings; ++t) {
-        const atlas_view& view = plan.maps[m].views[static_cast<std::size_t>(t)];
-        bytes picture = piece_pixels(view.base);
-        const std::size_t row_bytes = picture.size() / 32;  // one tile row
-        for (int b : view.bands) {
-          const bytes& band = piece_pixels(b);
-          const atlas_piece& piece = plan.pieces[static_cast<std::size_t>(b)];
-          ASSERT_EQ(band.size(), row_bytes * static_cast<std::size_t>(piece.row_count));
-          std::memcpy(picture.data() + row_bytes * static_cast<std::size_t>(piece.first_row), band.data(), band.size());
-        }
-        EXPECT_TRUE(picture == demo.render(plan.maps[m].scenes[static_cast<std::size_t>(t)], 0, 32))
-            << plan.maps[m].stem << " at " << time_setting_name(t) << " with blur " << blur;
-      }
-    }
-  }
-}
-
 TEST(AtlasPlan, EachPieceIsKeptOnceAndOnlyChangedRowsAreBanded) {
-  const demo_set demo(0);
+  const demo_set demo;
   atlas_plan plan;
   plan_atlas(demo.categories, 0, 0, plan);
 
   std::set<std::array<std::uint16_t, map_bytes>> pictures;
   std::set<std::vector<std::uint16_t>> pieces;
   std::set<std::string> files;
+  std::size_t views = 0;  // the pictures distinct within their map
   for (const atlas_piece& piece : plan.pieces) {
     const auto& tiles = plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)].tiles;
     std::vector<std::uint16_t> key{static_cast<std::uint16_t>(piece.first_row)};
@@ -100,9 +55,11 @@ TEST(AtlasPlan, EachPieceIsKeptOnceAndOnlyChangedRowsAreBanded) {
     EXPECT_TRUE(files.insert(piece.file).second) << piece.file;
   }
   for (const atlas_map& m : plan.maps) {
+    std::set<std::array<std::uint16_t, map_bytes>> in_map;
     for (int t = 0; t < time_settings; ++t) {
       const map_scene& scene = m.scenes[static_cast<std::size_t>(t)];
       pictures.insert(scene.tiles);
+      in_map.insert(scene.tiles);
       const atlas_view& view = m.views[static_cast<std::size_t>(t)];
       const atlas_piece& base = plan.pieces[static_cast<std::size_t>(view.base)];
       ASSERT_EQ(base.row_count, 32);
@@ -121,16 +78,16 @@ TEST(AtlasPlan, EachPieceIsKeptOnceAndOnlyChangedRowsAreBanded) {
       }
       EXPECT_TRUE(shown == scene.tiles) << m.stem << " at " << time_setting_name(t);
     }
+    views += in_map.size();
   }
   EXPECT_EQ(plan.distinct_pictures, static_cast<int>(pictures.size()));
-  // Of the 1600 pictures of the demo set, 656 are distinct within their
-  // map; a few floors of the dwellings look alike.
-  EXPECT_EQ(plan.distinct_views, 656);
+  // A few floors of the dwellings look alike: fewer pictures than views.
+  EXPECT_EQ(plan.distinct_views, static_cast<int>(views));
   EXPECT_LT(plan.distinct_pictures, plan.distinct_views);
 }
 
 TEST(AtlasPlan, SettingsComposeAsTheRendererDoes) {
-  const demo_set demo(0);
+  const demo_set demo;
   const category_data& towne = demo.categories[3];
   for (int j : {0, 3}) {
     const map_table_entry entry = map_table[3][static_cast<std::size_t>(j)];

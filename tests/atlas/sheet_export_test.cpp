@@ -84,21 +84,16 @@ TEST(SheetExport, MapsDrawnFromTheSheetShowItsTilesAndTheDefaultColours) {
   }
 }
 
-// What the README promises: Pillow reads the sheet with its colours, and a
-// sheet edited with ImageMagick and saved with "-compress none" as BMP3
-// (here with six colours more than the eleven the demo tiles use, so that
-// ImageMagick writes 8 bits a pixel, which it would compress by default)
-// is taken by -s and drawn as edited.
-TEST(SheetExport, OtherToolsReadTheSheetAndEditsOfItAreTaken) {
+// What the README promises: a sheet edited with ImageMagick and saved with
+// "-compress none" as BMP3 (here with six colours more than the eleven the
+// demo tiles use, so that ImageMagick writes 8 bits a pixel, which it would
+// compress by default) is taken by -s and drawn as edited.  (Pillow reads
+// the writer's files at every bit count in tests/bitmap/bmp_read_test.cpp.)
+TEST(SheetExport, SheetsEditedWithImageMagickAreTaken) {
   exported e;
   ASSERT_EQ(e.run(QZ_ATLAS_PATH, {"--export-sheet", "tiles.bmp"}).exit_status, 0);
   const read_capture sheet = e.picture("tiles.bmp");
   rgb_picture colours = rgb_of(448, 1024, 4, sheet.palette.get(), sheet.pixels.get());
-  if (pillow_available()) {
-    rgb_picture seen;
-    ASSERT_TRUE(pillow_decode(e.dir.file("tiles.bmp"), seen));
-    EXPECT_TRUE(seen.rgb == colours.rgb);
-  }
   if (!imagemagick_available()) GTEST_SKIP() << "no ImageMagick";
   // Tiles 4 to 9 (grass, meadow, ... of the demo) each painted a colour of
   // its own: tile t red 0x10 * t, green 0x34, blue 0x56.

@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <complex>
+#include <numbers>
 
 namespace {
 
-constexpr unsigned colour_bit[4] = {4, 8, 1, 2};
 constexpr double none = -99.9;
-constexpr double hue_of[16] = {none, 45, 315, 0, 225, none, 270, 315, 135, 90, none, 45, 180, 135, 225, none};
+
+// The colour bit of column p: a lit dot is a pulse in quarter
+// (p + 2) mod 4 of the colour cycle, bit k standing for quarter k.
+unsigned colour_bit(int p) { return 1u << ((p + 2) % 4); }
 
 int wrap(int p, int width) { return ((p % width) + width) % width; }
 
@@ -23,13 +27,24 @@ bool lit_near(const std::uint8_t* row, int width, int join_ends, int x, int d) {
   return (join_ends != 0 || (p >= 0 && p < width)) && row[wrap(p, width)] != 0;
 }
 
+// The chroma of a 4-bit pattern as a unit vector: the phase of the
+// fundamental of its pulses, quarter k lying at 45 - 90k degrees; zero where
+// the pulses cancel out (none, two opposite quarters, all four).
+std::complex<double> chroma(unsigned pattern) {
+  std::complex<double> sum = 0;
+  for (int k = 0; k < 4; ++k)
+    if (((pattern >> k) & 1u) != 0) sum += std::polar(1.0, (45.0 - 90.0 * k) * std::numbers::pi / 180);
+  return std::abs(sum) < 1e-9 ? 0 : sum / std::abs(sum);
+}
+
+// The hue of the window pair a, b: the direction halfway between their
+// chromas, in degrees on the half-degree grid the model's hues lie on; no
+// hue when neither has a chroma.
 double mix_hue(unsigned a, unsigned b) {
-  const double ha = hue_of[a], hb = hue_of[b];
-  if (ha < -1 || hb < -1) return ha < -1 ? hb : ha;
-  double m = (ha + hb) / 2;
-  if (ha - hb < -180 || ha - hb > 180) m += 180;
-  while (m >= 360) m -= 360;
-  return m;
+  const std::complex<double> sum = chroma(a) + chroma(b);
+  if (std::abs(sum) < 1e-9) return none;
+  const double d = std::round(std::arg(sum) * 360 / std::numbers::pi) / 2;
+  return d < 0 ? d + 360 : d >= 360 ? d - 360 : d;
 }
 
 std::uint8_t channel(double v) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(v), 0, 255)); }
@@ -44,9 +59,9 @@ void reference_blur(dot_picture& pixels, int width, int height, int join_ends, i
     for (int x = 0; x < width; ++x) {
       auto lit = [&](int d) { return lit_near(row, width, join_ends, x, d); };
       unsigned c = 0;
-      auto add = [&](int d) { c |= lit(d) ? colour_bit[wrap(x + d, 4)] : 0; };
+      auto add = [&](int d) { c |= lit(d) ? colour_bit(wrap(x + d, 4)) : 0; };
       if (blur == 0 && lit(0)) {
-        c = colour_bit[x % 4];
+        c = colour_bit(x % 4);
         for (int d : {-1, 1}) add(d);
         if (lit(-1) && lit(1)) for (int d : {-2, 2}) add(d);
       } else if (blur != 0) {
@@ -72,7 +87,7 @@ std::vector<std::uint8_t> reference_retouch(dot_picture& dots, int width, int he
     for (int x = 0; x < width; ++x) {
       unsigned a = 0, b = 0;
       for (int d = -2; d <= 2; ++d) {
-        const unsigned bit = lit_near(row, width, join_ends, x, d) ? 1u << ((phase + x + d + 2) % 4) : 0;
+        const unsigned bit = lit_near(row, width, join_ends, x, d) ? colour_bit(wrap(phase + x + d, 4)) : 0;
         a |= d <= 1 ? bit : 0;
         b |= d >= -1 ? bit : 0;
       }

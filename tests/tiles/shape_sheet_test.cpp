@@ -1,17 +1,16 @@
 // The shape sheet: decoding the hi-res tile file into sheet dot values,
 // and loading it from a program disk image, built volumes for every
-// failure and volumes made by an outside tool when they are present.
+// failure.  (The files of volumes made by an outside tool, SHAPES among
+// them, are read to their digests in tests/disk/prodos_file_test.cpp.)
 #include "tiles/shape_sheet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
 
-#include "support/manifest.h"
 #include "disk/prodos_write.h"
 #include "support/temp_dir.h"
 #include "tiles/hires_decode.h"
@@ -82,9 +81,9 @@ TEST(HiresDecode, WaterRemakeMixesInTheWaterTile) {
 }
 
 // Every tile but 220 holds 0x01, 0x81 in row 0.  The dungeon type sets the
-// colour group of the tiles with the forced colour group (tiles 0 to 255
-// only); the mirror room sets and then inverts it in tile rows 0 to 19,
-// so it clears it there in those tiles and inverts it in all others.
+// colour group of the tiles that has_high_bit names (tiles 0 to 255 only);
+// the mirror room sets and then inverts it in tile rows 0 to 19, so it
+// clears it there in those tiles and inverts it in all others.
 TEST(HiresDecode, ShapeTypesChangeTheColourGroup) {
   // Tile 220's rows as 0xLLRR, stored and after the mirror room: they move
   // one dot right, the carry passing to the right byte of the same row only.
@@ -92,9 +91,7 @@ TEST(HiresDecode, ShapeTypesChangeTheColourGroup) {
   bytes file(shapes_file_size);
   for (int i = 0; i < 1024; ++i) file[offset(i / 2, i % 2, 0)] = i % 2 == 0 ? 0x01 : 0x81;
   for (int i = 0; i < 8; ++i) file[offset(220, i % 2, i / 2)] = (shifted[i / 2][0] >> (i % 2 ? 0 : 8)) & 0xFF;
-  auto forced = [](int t) {
-    return t == 5 || (t >= 30 && t <= 38) || (t >= 48 && t <= 55) || t == 76 || t == 77 || (t >= 96 && t <= 111);
-  };
+  auto forced = [](int t) { return has_high_bit(t / sheet_tiles_across, t % sheet_tiles_across) == 1; };
   for (int type = 0; type < 3; ++type) {
     const bytes sheet = decode(file, type, 1);
     auto row = [&](int t, int s) { return byte_of(sheet, t, 0, s) << 8 | byte_of(sheet, t, 1, s); };
@@ -180,35 +177,6 @@ TEST(ReadShape, RefusedImages) {
     if (!image.empty()) write_file(dir.file("p.dsk"), image);
     shape_sheet sheet;
     load(dir.file("p.dsk"), 1, sheet, -1, printed);
-  }
-}
-
-// Volumes written by an outside ProDOS tool: the loaded sheet encodes back
-// into the SHAPES whose digest the tool's manifest records.  The last two
-// volumes are refused: a SHAPES that is an extended file, and none at all
-// (the built volumes above cover the other refusals).
-TEST(ReadShape, VolumesFromAnOutsideTool) {
-  const std::filesystem::path root = std::filesystem::path(QZ_TESTDATA_DIR) / "prodos";
-  if (!std::filesystem::exists(root)) GTEST_SKIP() << "no outside test data at " << root;
-  for (const std::string name : {"root_shapes", "subdirs_both", "full_dirs", "shapes_casebits", "sparse",
-                                 "extended_shapes", "storage_kinds"}) {
-    const nlohmann::json manifest = read_manifest(root / (name + ".manifest.json"));
-    std::string digest;
-    for (const nlohmann::json& file : manifest.at("files"))
-      if (file.value("relative_path", "") == "SHAPES") digest = file.at("sha256");
-    for (const auto& [suffix, order] : {std::pair{".po", 1}, {".dsk", 2}}) {
-      SCOPED_TRACE(name + suffix);
-      const bool refused = name == "extended_shapes" || name == "storage_kinds";
-      shape_sheet sheet;
-      load((root / (name + suffix)).string(), order, sheet, refused ? -1 : 0,
-           refused ? "error: can't find file '@/SHAPES'\n" : "", shape_type_normal, 1);
-      if (refused || sheet.pixels == nullptr) continue;
-      const bytes pixels(&sheet.pixels[0], &sheet.pixels[disk_sheet_bytes]);
-      bytes file(shapes_file_size);
-      for (int i = 0; i < 512 * 32; ++i)
-        file[offset(i / 32, i % 2, i / 2 % 16)] = static_cast<std::uint8_t>(byte_of(pixels, i / 32, i % 2, i / 2 % 16));
-      EXPECT_EQ(sha256_hex(file), digest);
-    }
   }
 }
 

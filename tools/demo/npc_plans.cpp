@@ -161,7 +161,12 @@ void people(std::vector<npc_day>& npcs, pools& p, theme kind, demo_random& rng) 
     npcs.push_back(d);
   }
   if (!p.cushions.spots.empty()) {
-    npc_day priest_day = day_of(dressed(priest, rng), take(p.beds), take(p.cushions), take(p.cushions), rng);
+    // Two places of one pool are taken in statements of their own (the
+    // order in which a call's arguments are evaluated is the compiler's
+    // choice), the work place first, as the demo set has always had it.
+    const spot work = take(p.cushions);
+    const spot idle = take(p.cushions);
+    npc_day priest_day = day_of(dressed(priest, rng), take(p.beds), idle, work, rng);
     priest_day.default_slot = 2;
     npcs.push_back(priest_day);
   }
@@ -184,8 +189,9 @@ void guards_and_beasts(std::vector<npc_day>& npcs, pools& p, theme kind, const s
   if (kind == theme::town || kind == theme::castle) {
     for (int i = 0; i < 3; ++i) {
       const spot post = first_found({take(p.streets), take(p.grounds)});
-      npc_day d = day_of(dressed(guard, rng), post, first_found({take(p.streets), take(p.floors)}),
-                         first_found({take(p.streets), take(p.grounds)}), rng);
+      const spot work = first_found({take(p.streets), take(p.grounds)});
+      const spot idle = first_found({take(p.streets), take(p.floors)});
+      npc_day d = day_of(dressed(guard, rng), post, idle, work, rng);
       d.default_shape = static_cast<std::uint8_t>(soldier + (d.shape & 3));
       npcs.push_back(d);
     }
@@ -198,8 +204,9 @@ void guards_and_beasts(std::vector<npc_day>& npcs, pools& p, theme kind, const s
   for (int i = 0; i < 2; ++i) {
     const spot near = take(p.waters);
     if (!near.found) break;
-    npcs.push_back(day_of(static_cast<std::uint8_t>(kind == theme::hut ? +duck : rowboat + i), near, take(p.waters),
-                          take(p.waters), rng));
+    const spot work = take(p.waters);
+    const spot idle = take(p.waters);
+    npcs.push_back(day_of(static_cast<std::uint8_t>(kind == theme::hut ? +duck : rowboat + i), near, idle, work, rng));
   }
   const spot deep = take(p.deeps);
   if (deep.found) npcs.push_back(day_of(static_cast<std::uint8_t>(sea_serpent + random_below(rng, 4)), deep, take(p.deeps), deep, rng));
@@ -220,7 +227,11 @@ void guards_and_beasts(std::vector<npc_day>& npcs, pools& p, theme kind, const s
     npcs.back().hours[3] = first.hours[3];
   }
   const spot table = find_tile(maps, table_top);
-  if (table.found) npcs.push_back(day_of(cat, take(p.floors), take(p.floors), table, rng));
+  if (table.found) {
+    const spot idle = take(p.floors);
+    const spot night = take(p.floors);
+    npcs.push_back(day_of(cat, night, idle, table, rng));
+  }
 }
 
 void write(location_view block, int k, const npc_day& d) {

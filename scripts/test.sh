@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
 qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick \
-  clang libclang-rt-14-dev man-db groff-base chromium
+  clang libclang-rt-14-dev man-db groff-base chromium firefox-esr
 # Node.js from elsewhere brings its own npm, which Debian's package would
 # conflict with: look for the command, not the package.
 command -v npm >/dev/null || qz_install npm
@@ -18,7 +18,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
 
-echo "== the atlas page in headless Chromium"
+echo "== the atlas page in headless Chromium and Firefox"
 bash tests/atlas/browser/run.sh build
 
 echo "== install into a fresh prefix"

@@ -239,6 +239,7 @@
       return el('section', { class: 'place' }, el('h3', { text: QZ.displayName(loc.name) }),
         el('div', { class: 'floors' }, ...floors));
     });
+    QZ.loadFilesOf(jobs.map((job) => job.map), time);
     QZ.pinThumbnails(keys);
     QZ.unpinThumbnails(pinned);
     pinned = keys;

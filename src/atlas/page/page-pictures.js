@@ -23,7 +23,7 @@
   const DECODED_BUDGET = 40 * 1024 * 1024;
   const FILE_BUDGET = 16 * 1024 * 1024;
   const THUMBNAIL_SCALE = 0.25;  // the overview's small pictures
-  const THUMBNAILS_AT_ONCE = 2;  // made at the same time (each needs a whole decoded picture)
+  const THUMBNAILS_AT_ONCE = 4;  // made at the same time (each needs a whole decoded picture)
 
   // Values by key, the least recently used first, bounded by the sum of
   // their sizes.  An entry's size counts once it is done; pinned entries
@@ -129,11 +129,25 @@
     else entry.value.close();
   });
 
-  function blobOf(url) {
-    const text = atob(url.slice(url.indexOf(',') + 1));
+  // The bytes of the PNG file a data: URL holds.
+  function bytesOf(url) {
+    const base64 = url.slice(url.indexOf(',') + 1);
+    if (Uint8Array.fromBase64) return Uint8Array.fromBase64(base64);
+    const text = atob(base64);
     const bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
-    return new Blob([bytes], { type: 'image/png' });
+    return bytes;
+  }
+
+  // Decodes a PNG file into an ImageBitmap, its pixels as they are: with an
+  // ImageDecoder where the browser has one (it decodes without handing the
+  // bytes to another process first), else from a Blob.
+  function decodePng(bytes) {
+    const exact = { premultiplyAlpha: 'none', colorSpaceConversion: 'none' };
+    if (typeof ImageDecoder === 'undefined') return createImageBitmap(new Blob([bytes], { type: 'image/png' }), exact);
+    const decoder = new ImageDecoder({ data: bytes, type: 'image/png', ...exact });
+    return decoder.decode().then(({ image }) => createImageBitmap(image, exact).finally(() => image.close()))
+      .finally(() => decoder.close());
   }
 
   const pieceKey = (p) => 'p' + p;
@@ -147,7 +161,7 @@
     entry.promise = loadFile(piece.file).then((urls) => {
       const url = urls[piece.position];
       if (typeof url !== 'string') throw new Error(piece.file + ' (no piece ' + piece.position + ')');
-      return createImageBitmap(blobOf(url), { premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
+      return decodePng(bytesOf(url));
     }).then((bitmap) => {
       if (bitmap.width !== pic.width || bitmap.height !== piece.height) {
         bitmap.close();
@@ -287,23 +301,26 @@
 
   // ---- saving ----
 
-  // Downloads the shown picture as NAME.png; resolves to the name.
+  // Downloads the shown picture as NAME.png; returns the name, or null.
+  // Encoded at once with toDataURL: Chromium's toBlob and convertToBlob
+  // wait for idle time, which a busy machine may not give for seconds.
   QZ.savePicture = () => {
-    if (!shown) return Promise.resolve(null);
+    if (!shown) return null;
     const name = QZ.fileName(shown.map, shown.time, '.png');
-    return new Promise((resolve) => canvas.toBlob(resolve, 'image/png')).then((blob) => {
-      if (!blob) {
-        QZ.notice('The picture could not be saved.', 'save');
-        return null;
-      }
-      const url = URL.createObjectURL(blob);
-      const link = QZ.el('a', { href: url, download: name, hidden: true });
-      document.body.append(link);
-      link.click();
-      link.remove();
-      setTimeout(() => URL.revokeObjectURL(url), 60000);
-      return name;
-    });
+    let blob;
+    try {
+      blob = new Blob([bytesOf(canvas.toDataURL('image/png'))], { type: 'image/png' });
+    } catch (e) {
+      QZ.notice('The picture could not be saved (' + e.message + ').', 'save');
+      return null;
+    }
+    const url = URL.createObjectURL(blob);
+    const link = QZ.el('a', { href: url, download: name, hidden: true });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+    return name;
   };
 
   // ---- the overview's small pictures ----
@@ -358,6 +375,13 @@
     decoded.add(key, entry);
     entry.promise.catch(() => decoded.remove(key));
     return entry.promise;
+  };
+  // Starts loading the picture files of the maps' pictures at `time` all
+  // at once, so that making the small pictures does not wait for each.
+  QZ.loadFilesOf = (maps, time) => {
+    for (const map of maps) {
+      for (const p of QZ.piecesOf(map, time)) loadFile(atlas.pieces[p].file).catch(() => {});
+    }
   };
   QZ.pinThumbnails = (keys) => decoded.pin(keys.map((k) => 't' + k));
   QZ.unpinThumbnails = (keys) => decoded.unpin(keys.map((k) => 't' + k));

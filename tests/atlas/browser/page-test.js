@@ -78,19 +78,10 @@ test.before(async () => {
         '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
         '--force-color-profile=srgb'],
     });
+    const session = await browser.target().createCDPSession();
+    await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   }
 });
-
-// A browser context of its own for each picture saved in the test:
-// Chromium lets a site download only a few files before it asks the user.
-async function freshContext() {
-  const context = await browser.createBrowserContext();
-  if (args.browser === 'chromium') {
-    const session = await browser.target().createCDPSession();
-    await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, browserContextId: context.id });
-  }
-  return context;
-}
 
 test.after(async () => {
   if (browser) await browser.close();
@@ -99,8 +90,8 @@ test.after(async () => {
 
 // Opens the page of the atlas in DIR at a fragment, recording every sign
 // of trouble in `problems`.
-async function open(fragment, { dir = args.atlas, view = BIG, context = browser } = {}) {
-  const page = await context.newPage();
+async function open(fragment, { dir = args.atlas, view = BIG } = {}) {
+  const page = await browser.newPage();
   await page.setViewport(view);
   page.setDefaultTimeout(8000);
   const root = 'file://' + dir + '/';
@@ -184,8 +175,7 @@ test('links open at their zoom (older ones at 1x or fit); shown and saved pixels
       const maps = [data.maps[0], ...banded.filter((m, i) => i % Math.ceil(banded.length / 2) === 1)];
       // The whole map fits at 1x in this window: a link without a zoom
       // opens at 1x, with nothing drawn over the picture.
-      const context = await freshContext();
-      const page = await open('#' + maps[0].stem + '/' + check.time, { dir: check.atlas, context });
+      const page = await open('#' + maps[0].stem + '/' + check.time, { dir: check.atlas });
       await shows(page, maps[0].stem, check.time, '1');
       assert.deepEqual(await page.evaluate(() => ['cursor', 'marker', 'tooltip', 'day', 'ruler-top', 'sheet']
         .filter((id) => !document.getElementById(id).hidden)), []);
@@ -215,7 +205,6 @@ test('links open at their zoom (older ones at 1x or fit); shown and saved pixels
         await page.keyboard.press('1');
       }
       await done(page);
-      await context.close();
     });
   }
 });

@@ -388,13 +388,13 @@
   QZ.on('picture', () => {
     fillCaption();
     fillList();
-    placeBox($('cursor'), pointer.cell);
+    placeCursor();
     showChosen(true);
     refreshPointer();
   });
 
   QZ.on('zoom', () => {
-    placeBox($('cursor'), pointer.cell);
+    placeCursor();
     placeMarker();
     drawDay();
     drawRulers();
@@ -465,7 +465,7 @@
   function refreshPointer() {
     const shown = QZ.shown();
     if (!shown) return;
-    placeBox($('cursor'), pointer.keyboard ? pointer.cell : null);
+    placeCursor();
     if (!pointer.cell) {
       tooltip.hidden = true;
       closeSheet();
@@ -484,6 +484,12 @@
       const y = pointer.clientY;
       showTooltip({ left: x - 8, right: x + 8, top: y + 8, bottom: y + 8 });
     }
+  }
+
+  // The box on the cell of the keyboard cursor, a pinned tooltip or the
+  // sheet (not on a cell merely pointed at).
+  function placeCursor() {
+    placeBox($('cursor'), pointer.keyboard || pointer.pinned || pointer.sheet ? pointer.cell : null);
   }
 
   QZ.clearPointer = () => {

@@ -247,7 +247,6 @@ test('zoom steps; fit shows the whole map on a laptop and on a phone, where the 
     .filter(([, r]) => r.width < 40 || r.height < 40).map(([name, r]) => name + ' ' + r.width + 'x' + r.height));
   assert.deepEqual(small, []);
   await phone.click('#fold');
-  await shot(phone, 'atlas-390x844');
   // At 1x a tapped cell near the bottom of the screen: the sheet opens
   // along the bottom edge and never covers it; a tap on it again closes it.
   await phone.keyboard.press('1');
@@ -261,6 +260,7 @@ test('zoom steps; fit shows the whole map on a laptop and on a phone, where the 
   assert.ok(sheet.bottom >= PHONE.height - 1 && y + 16 <= sheet.y, 'the cell at ' + y + ' lies above the sheet at ' + sheet.y);
   assert.ok(tapped, 'a box');
   assert.match(await phone.$eval('#sheet', (e) => e.innerText), new RegExp('Character ' + npc.index + ' \\['));
+  await shot(phone, 'atlas-390x844');
   assert.equal(await phone.$eval('#tooltip', (e) => e.hidden), true);
   await phone.touchscreen.tap(x, y);
   await phone.waitForSelector('#sheet', { hidden: true });
@@ -367,7 +367,7 @@ test('a chosen character stays chosen across hours, floors and zoom, marked and 
   const c = ground.npcs.find((n, i) => ground.times['13'].npcs[i].fate === 'placed' &&
     [0, 1, 2].filter((s) => n.slots[s].floor === ground.floor).length >= 2);
   const i = ground.npcs.indexOf(c);
-  const page = await open('#' + ground.stem + '/13/2');
+  const page = await open('#' + ground.stem + '/13/2', { view: LAPTOP });
   await page.click('#npcs button[data-index="' + c.index + '"]');
   const marked = async (map, time) => {
     const t = map.times[time].npcs[i];
@@ -398,6 +398,7 @@ test('a chosen character stays chosen across hours, floors and zoom, marked and 
     assert.ok(spot && spot[1].includes(slotHours(c, s)), 'slot ' + s + ' in ' + JSON.stringify(spots));
     if (s === now) assert.ok(spot[2], 'the slot in force is marked');
   }
+  await page.keyboard.press('f');
   await shot(page, 'atlas-day');
   await page.keyboard.press('Escape');
   assert.equal((await state(page)).selected, null);
@@ -405,7 +406,7 @@ test('a chosen character stays chosen across hours, floors and zoom, marked and 
 });
 
 test('the finder: by location, index and shape; choosing a line opens that map and time', async () => {
-  const page = await open('#' + ground.stem + '/13/1');
+  const page = await open('#' + ground.stem + '/13/fit', { view: LAPTOP });
   await page.keyboard.press('/');
   assert.equal((await state(page)).focus, 'find');
   const everyone = atlas.locations.flatMap((l) => atlas.maps[l.maps[0]].npcs.map((npc) => ({ l, npc })));

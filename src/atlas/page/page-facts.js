@@ -551,9 +551,18 @@
 
   $('sheet-close').addEventListener('click', () => QZ.clearPointer());
 
+  // Gives the map the focus after a choice made elsewhere; with `quietly`
+  // (the choice was a click) without putting the cursor on it.
+  let quiet = false;
+  QZ.focusMap = (quietly) => {
+    quiet = quietly;
+    mapBox.focus({ preventScroll: true });
+    quiet = false;
+  };
+
   mapBox.addEventListener('focus', () => {
     // Focus from the keyboard puts the cursor on the map at once.
-    if (pointerDown || !QZ.shown()) return;
+    if (pointerDown || quiet || !QZ.shown()) return;
     const chosen = chosenPair();
     Object.assign(pointer, { keyboard: true, pinned: false, sheet: false,
       cell: pointer.cell || (chosen && markedCell(chosen.t)) || [0, 0] });

@@ -128,7 +128,9 @@
     found.hidden = true;
   }
 
-  function openHit(button) {
+  // Opens what a line of the hits names; `byKeys`: it was chosen with the
+  // keyboard, and the map's cursor goes on the character.
+  function openHit(button, byKeys) {
     const map = Number(button.dataset.map);
     const time = button.dataset.time;
     const index = Number(button.dataset.index);
@@ -138,7 +140,8 @@
     QZ.go({ map, time, overview: null }, { history: same ? 'replace' : 'push' });
     const shown = QZ.shown();
     if (shown && shown.map === map && shown.time === time) QZ.select(index);
-    $('map').focus({ preventScroll: true });
+    if (QZ.narrow()) QZ.setFold(false);
+    QZ.focusMap(!byKeys);
   }
 
   find.addEventListener('input', search);
@@ -156,7 +159,7 @@
       const first = found.querySelector('button');
       if (first) {
         e.preventDefault();
-        openHit(first);
+        openHit(first, true);
       }
     } else if (e.key === 'Escape') {
       e.preventDefault();
@@ -166,7 +169,7 @@
   });
   found.addEventListener('click', (e) => {
     const button = e.target.closest('button.hit-line');
-    if (button) openHit(button);
+    if (button) openHit(button, e.detail === 0);
   });
   found.addEventListener('keydown', (e) => {
     const buttons = [...found.querySelectorAll('button')];
@@ -300,7 +303,7 @@
     const button = e.target.closest('button.thumb');
     if (!button) return;
     QZ.go({ map: Number(button.dataset.map), overview: null }, { history: 'push' });
-    $('map').focus({ preventScroll: true });
+    QZ.focusMap(e.detail !== 0);
   });
   $('overview-scopes').addEventListener('change', (e) => {
     if (e.target.name === 'scope') QZ.go({ overview: e.target.value }, { history: 'push' });

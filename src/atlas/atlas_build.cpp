@@ -188,10 +188,9 @@ bool write_page_and_data(render_job& job, const std::vector<category_data>& cate
   const bool retouched = job.opts.use_shape_bitmap == 0 && job.opts.blur_count >= 2;
   const atlas_picture_format format{sheet.tile_width * map_side, sheet.tile_height * map_side, sheet.tile_width,
                                     sheet.tile_height, retouched ? 24 : sheet.bit_count};
-  std::string json = atlas_json(job.plan, categories, job.opts, format, generator);
+  const std::string json = atlas_json(job.plan, categories, job.opts, format, generator);
   if (!write_atlas_text(job, "atlas.json", json)) return false;
-  json.pop_back();  // the line end
-  return write_atlas_text(job, "atlas-data.js", "window.QZ_ATLAS = " + json + ";\n");
+  return write_atlas_text(job, "atlas-data.js", atlas_data_script(json));
 }
 
 // Renders every piece with all cores and writes the other files, into the

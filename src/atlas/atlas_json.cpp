@@ -329,6 +329,18 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+std::string atlas_data_script(std::string_view json) {
+  if (!json.empty() && json.back() == '\n') json.remove_suffix(1);
+  std::string out = "window.QZ_ATLAS = JSON.parse('";
+  out.reserve(json.size() + json.size() / 64 + 40);
+  for (const char c : json) {
+    if (c == '\\' || c == '\'') out += '\\';
+    out += c;
+  }
+  out += "');\n";
+  return out;
+}
+
 std::string atlas_json(const atlas_plan& plan, const std::vector<category_data>& categories,
                        const options& opts, const atlas_picture_format& picture, const char* generator) {
   json_writer w;

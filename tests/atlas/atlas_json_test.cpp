@@ -210,6 +210,33 @@ TEST(AtlasJson, WithoutNpcsEveryOneIsNotDrawn) {
   EXPECT_EQ(atlas["maps"][2]["times"]["12"]["lines"], "");
 }
 
+namespace {
+
+// The JSON text a single-quoted script string holds: "\\x" stands for x.
+std::string script_string(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\') ++i;
+    else if (text[i] == '\'') ADD_FAILURE() << "an apostrophe ends the string early at " << i;
+    if (i < text.size()) out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(AtlasJson, DataScriptHoldsTheJsonAsAString) {
+  const std::string json = "{\"name\":\"Dravik's \\\"Palace\\\"\",\"lines\":\"a\\nb\\u2028\"}\n";
+  const std::string script = atlas_data_script(json);
+  const std::string head = "window.QZ_ATLAS = JSON.parse('", tail = "');\n";
+  ASSERT_EQ(script.rfind(head, 0), 0u);
+  ASSERT_EQ(script.substr(script.size() - tail.size()), tail);
+  const std::string held = script_string(std::string_view(script).substr(head.size(), script.size() - head.size() - tail.size()));
+  EXPECT_EQ(held + "\n", json);
+  EXPECT_EQ(json::parse(held)["name"], "Dravik's \"Palace\"");
+  EXPECT_EQ(script.find('\n'), script.size() - 1);
+}
+
 TEST(AtlasJson, TextIsAlwaysValidJson) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain.bmp", "plain.bmp"},

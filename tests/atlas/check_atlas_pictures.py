@@ -15,6 +15,7 @@ import io
 import json
 import os
 import random
+import re
 import struct
 import subprocess
 import sys
@@ -113,9 +114,10 @@ def check_case(tools, work, name, options, times):
         atlas = json.load(f)
     with open(os.path.join(folder, "atlas-data.js"), encoding="utf-8") as f:
         script = f.read()
-    prefix = "window.QZ_ATLAS = "
-    assert script.startswith(prefix) and script.endswith(";\n"), name
-    assert json.loads(script[len(prefix):-2]) == atlas, name
+    prefix, suffix = "window.QZ_ATLAS = JSON.parse('", "');\n"
+    assert script.startswith(prefix) and script.endswith(suffix), name
+    held = re.sub(r"\\(.)", r"\1", script[len(prefix):-len(suffix)])
+    assert json.loads(held) == atlas, name
 
     failures = []
     for time in times:

@@ -224,6 +224,9 @@
     for (const input of box.querySelectorAll('input')) input.checked = input.value === scope;
   }
 
+  // Makes the small pictures of the locations of `scope` at `time`: those
+  // on screen first, then the rest.  overview.dataset: shown (those on
+  // screen are drawn), complete (all are), and their times in ms.
   function build(scope, time) {
     const opened = performance.now();
     const token = ++builds;
@@ -232,17 +235,18 @@
     const cards = QZ.locationsOf(scope).map((l) => {
       const loc = atlas.locations[l];
       const floors = loc.maps.map((map) => {
+        const picture = el('span', { class: 'thumb-picture' });
+        picture.style.aspectRatio = atlas.picture.width + ' / ' + atlas.picture.height;  // nothing moves as they come
         const button = el('button', { type: 'button', class: 'thumb', 'aria-label': QZ.describe(map, time),
           data: { map: String(map), key: 'thumb-' + map } },
-        el('span', { class: 'thumb-picture' }), el('span', { class: 'thumb-label', text: atlas.maps[map].floor_label }));
+        picture, el('span', { class: 'thumb-label', text: atlas.maps[map].floor_label }));
         keys.push(map + '/' + time);
-        jobs.push({ map, button });
+        jobs.push({ map, picture });
         return button;
       });
       return el('section', { class: 'place' }, el('h3', { text: QZ.displayName(loc.name) }),
         el('div', { class: 'floors' }, ...floors));
     });
-    QZ.loadFilesOf(jobs.map((job) => job.map), time);
     QZ.pinThumbnails(keys);
     QZ.unpinThumbnails(pinned);
     pinned = keys;
@@ -251,22 +255,33 @@
       ' \u00b7 ' + QZ.timeText(time);
     grid.classList.toggle('all', scope === 'all');
     QZ.keepFocus(grid, () => grid.replaceChildren(...cards), () => grid.querySelector('button'));
-    overview.dataset.complete = 'false';
-    let left = jobs.length;
-    for (const job of jobs) {
-      QZ.thumbnail(job.map, time).then((canvas) => {
-        if (token === builds) job.button.querySelector('.thumb-picture').replaceChildren(canvas);
-      }, (error) => {
-        if (token !== builds) return;
-        console.error('atlas: could not load ' + error.message);
-        job.button.querySelector('.thumb-picture').textContent = 'not loaded';
-      }).finally(() => {
-        if (token !== builds || --left > 0) return;
-        overview.dataset.complete = 'true';
-        overview.dataset.openMs = String(Math.round(performance.now() - opened));
-        QZ.thumbnailsDone();
-      });
-    }
+    Object.assign(overview.dataset, { shown: 'false', complete: 'false' });
+
+    const area = overview.getBoundingClientRect();
+    const onScreen = (job) => {
+      const r = job.picture.getBoundingClientRect();
+      return r.bottom > Math.max(area.top, 0) && r.top < Math.min(area.bottom, window.innerHeight);
+    };
+    const make = (batch) => Promise.all(batch.map((job) => QZ.thumbnail(job.map, time).then((canvas) => {
+      if (token === builds) job.picture.replaceChildren(canvas);
+    }, (error) => {
+      if (token !== builds) return;
+      console.error('atlas: could not load ' + error.message);
+      job.picture.textContent = 'not loaded';
+    })));
+    const first = jobs.filter(onScreen);
+    const rest = jobs.filter((job) => !first.includes(job));
+    QZ.loadFilesOf(first.map((job) => job.map), time);
+    make(first).then(() => {
+      if (token !== builds) return null;
+      Object.assign(overview.dataset, { shown: 'true', shownMs: String(Math.round(performance.now() - opened)) });
+      QZ.loadFilesOf(rest.map((job) => job.map), time);
+      return make(rest);
+    }).then(() => {
+      if (token !== builds) return;
+      Object.assign(overview.dataset, { complete: 'true', completeMs: String(Math.round(performance.now() - opened)) });
+      QZ.thumbnailsDone();
+    });
   }
 
   function close() {

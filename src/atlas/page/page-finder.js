@@ -280,7 +280,6 @@
     }).then(() => {
       if (token !== builds) return;
       Object.assign(overview.dataset, { complete: 'true', completeMs: String(Math.round(performance.now() - opened)) });
-      QZ.thumbnailsDone();
     });
   }
 
@@ -290,7 +289,6 @@
     QZ.unpinThumbnails(pinned);
     pinned = [];
     built = null;
-    QZ.thumbnailsDone();
   }
 
   QZ.on('view', (v) => {

@@ -141,7 +141,9 @@
 
   // Decodes a PNG file into an ImageBitmap, its pixels as they are: with an
   // ImageDecoder where the browser has one (it decodes without handing the
-  // bytes to another process first), else from a Blob.
+  // bytes to another process first), else from a Blob.  The decoder's
+  // frame becomes an ImageBitmap because a canvas draws that faster, and
+  // the map's base is drawn again at every step.
   function decodePng(bytes) {
     const exact = { premultiplyAlpha: 'none', colorSpaceConversion: 'none' };
     if (typeof ImageDecoder === 'undefined') return createImageBitmap(new Blob([bytes], { type: 'image/png' }), exact);
@@ -162,14 +164,14 @@
       const url = urls[piece.position];
       if (typeof url !== 'string') throw new Error(piece.file + ' (no piece ' + piece.position + ')');
       return decodePng(bytesOf(url));
-    }).then((bitmap) => {
-      if (bitmap.width !== pic.width || bitmap.height !== piece.height) {
-        bitmap.close();
+    }).then((image) => {
+      if (image.width !== pic.width || image.height !== piece.height) {
+        image.close();
         throw new Error(piece.file + ' (piece ' + piece.position + ' is not ' + pic.width + ' x ' + piece.height + ')');
       }
-      entry.value = bitmap;
-      decoded.done(key, bitmap.width * bitmap.height * 4);
-      return bitmap;
+      entry.value = image;
+      decoded.done(key, pic.width * piece.height * 4);
+      return image;
     });
     decoded.add(key, entry);
     entry.promise.catch(() => decoded.remove(key));
@@ -325,7 +327,6 @@
 
   // ---- the overview's small pictures ----
 
-  let scratch = null;  // a whole picture, put together before it is scaled down
   let making = 0;
   const queue = [];
 
@@ -349,27 +350,24 @@
     if (had) return had.promise;
     const entry = {};
     entry.promise = new Promise((resolve, reject) => {
-      queue.push(() => {
-        if (!scratch) scratch = document.createElement('canvas');
-        if (scratch.width !== pic.width) {
-          scratch.width = pic.width;
-          scratch.height = pic.height;
+      queue.push(() => withView(map, time, (layers) => {
+        // Each piece scaled down on its own.  A band's edges are tile-row
+        // edges, which fall between the small picture's rows when the tile
+        // height is a multiple of 4 (a 32-pixel tile row is 8 rows here).
+        const small = document.createElement('canvas');
+        small.width = Math.max(1, Math.round(pic.width * THUMBNAIL_SCALE));
+        small.height = Math.max(1, Math.round(pic.height * THUMBNAIL_SCALE));
+        const g = small.getContext('2d', { alpha: false });
+        g.imageSmoothingEnabled = true;
+        g.imageSmoothingQuality = 'high';
+        const s = small.height / pic.height;
+        for (const layer of layers) {
+          g.drawImage(layer.bitmap, 0, layer.y * s, small.width, layer.bitmap.height * s);
         }
-        const whole = scratch.getContext('2d', { alpha: false });
-        return withView(map, time, (layers) => {
-          for (const layer of layers) whole.drawImage(layer.bitmap, 0, layer.y);
-          const small = document.createElement('canvas');
-          small.width = Math.max(1, Math.round(pic.width * THUMBNAIL_SCALE));
-          small.height = Math.max(1, Math.round(pic.height * THUMBNAIL_SCALE));
-          const g = small.getContext('2d', { alpha: false });
-          g.imageSmoothingEnabled = true;
-          g.imageSmoothingQuality = 'high';
-          g.drawImage(scratch, 0, 0, small.width, small.height);
-          entry.value = small;
-          decoded.done(key, small.width * small.height * 4);
-          resolve(small);
-        }).catch(reject);
-      });
+        entry.value = small;
+        decoded.done(key, small.width * small.height * 4);
+        resolve(small);
+      }).catch(reject));
       nextThumbnail();
     });
     decoded.add(key, entry);
@@ -385,14 +383,6 @@
   };
   QZ.pinThumbnails = (keys) => decoded.pin(keys.map((k) => 't' + k));
   QZ.unpinThumbnails = (keys) => decoded.unpin(keys.map((k) => 't' + k));
-  // Frees the scratch picture once the overview is made.
-  QZ.thumbnailsDone = () => {
-    if (scratch && making === 0 && queue.length === 0) {
-      scratch.width = 0;
-      scratch.height = 0;
-    }
-  };
-
   // What is kept, for the tests and the benchmark.
   QZ.pictureStats = () => ({
     decodedBytes: decoded.total, decodedBudget: DECODED_BUDGET, decoded: decoded.entries.size,

@@ -410,7 +410,6 @@
   // on a narrow window opened the sheet for it.
   const pointer = { cell: null, pinned: false, keyboard: false, sheet: false, clientX: 0, clientY: 0 };
   let lastPointerType = 'mouse';
-  QZ.pointer = pointer;
 
   function showTooltip(anchor) {
     const shown = QZ.shown();
@@ -543,7 +542,7 @@
       QZ.clearPointer();
       return;
     }
-    const touch = lastPointerType === 'touch' || (e.pointerType === 'touch');
+    const touch = (e.pointerType || lastPointerType) === 'touch';
     Object.assign(pointer, { cell, pinned: !(touch && QZ.narrow()), sheet: touch && QZ.narrow(), keyboard: false,
       clientX: e.clientX, clientY: e.clientY });
     refreshPointer();

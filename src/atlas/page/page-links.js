@@ -219,9 +219,6 @@
     QZ.emit('view', QZ.view, previous);
   };
 
-  // Whether two views show the same map or overview.
-  QZ.samePlace = (a, b) => a.overview === b.overview && (a.overview !== null || a.map === b.map);
-
   // Back, Forward and a fragment typed by hand.
   function followAddress() {
     const parsed = QZ.parseLink(location.hash);

@@ -1,7 +1,7 @@
 // The atlas of a disk set built side by side with the 25 plain zud2avuze
 // runs it stands for (hours 0 to 23 and --default), for the default
 // pictures and for -B -B: seconds (median wall time, and the processes'
-// CPU time), picture files written, pictures rendered (the atlas renders
+// CPU time), files written, pictures rendered (the atlas renders
 // bases and bands: their rows counted in whole pictures), distinct
 // pictures (within each map, summed), bytes written, and the atlas's time
 // and bytes as fractions of the runs'.
@@ -87,7 +87,7 @@ std::string contents_of(const fs::path& path) {
 
 struct output_figures {
   std::uintmax_t bytes = 0;
-  std::size_t files = 0;     // pictures written
+  std::size_t files = 0;     // files written
   std::size_t distinct = 0;  // distinct pictures within each map, summed
   double rendered = 0;       // the rows rendered, in whole pictures
 };
@@ -111,37 +111,32 @@ output_figures bmp_figures(const fs::path& folder) {
   return f;
 }
 
-// The atlas folder: every file counts; the pictures are the PNG files, and
-// a map's distinct pictures are its distinct "picture" entries (a base and
-// its bands) in atlas.json.
+// The atlas folder: every file counts; the pictures rendered are the
+// pieces atlas.json lists (a base is a whole picture, a band as high as
+// it says), and a map's distinct pictures are its distinct "picture"
+// entries (a base and its bands).
 output_figures atlas_figures(const fs::path& folder) {
   output_figures f;
   for (const auto& e : fs::recursive_directory_iterator(folder)) {
     if (!e.is_regular_file()) continue;
     f.bytes += e.file_size();
-    if (e.path().extension() == ".png") ++f.files;
+    ++f.files;
   }
   const std::string json = contents_of(folder / "atlas.json");
-  // The rows of each stored picture: a base is a whole picture, a band
-  // as high as it says.
   const auto number_after = [&](std::size_t at) { return std::atof(json.c_str() + at); };
-  const std::string height_key = "\"height\":", base_key = "\"base\":\"", src_key = "\"src\":\"";
+  const std::string height_key = "\"height\":";
   const double height = number_after(json.find(height_key) + height_key.size());
-  std::map<std::string, double> rows;
-  for (std::size_t p = json.find(base_key); p != std::string::npos; p = json.find(base_key, p + 1))
-    rows[json.substr(p, json.find('"', p + base_key.size()) - p)] = height;
-  for (std::size_t p = json.find(src_key); p != std::string::npos; p = json.find(src_key, p + 1))
-    rows[json.substr(p, json.find('"', p + src_key.size()) - p)] = number_after(json.find(height_key, p) + height_key.size());
-  for (const auto& entry : rows) f.rendered += entry.second / height;
+  const std::size_t pieces = json.find("\"pieces\":[");
+  const std::size_t pieces_end = json.find(']', pieces);
+  for (std::size_t p = json.find(height_key, pieces); p < pieces_end; p = json.find(height_key, p + 1))
+    f.rendered += number_after(p + height_key.size()) / height;
 
-  const std::string map_key = "{\"stem\":", picture_key = "\"picture\":";
+  const std::string map_key = "{\"stem\":", picture_key = "\"picture\":[";
   for (std::size_t m = json.find(map_key); m != std::string::npos;) {
     const std::size_t next = json.find(map_key, m + 1);
     std::set<std::string> pictures;
-    for (std::size_t p = json.find(picture_key, m); p < next; p = json.find(picture_key, p + 1)) {
-      const std::size_t end = json.find("]}", p);
-      pictures.insert(json.substr(p, end - p));
-    }
+    for (std::size_t p = json.find(picture_key, m); p < next; p = json.find(picture_key, p + 1))
+      pictures.insert(json.substr(p, json.find(']', p) - p));
     f.distinct += pictures.size();
     m = next;
   }

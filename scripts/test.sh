@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
 qz_install cmake make g++ libdeflate-dev libgtest-dev nlohmann-json3-dev libssl-dev python3 python3-pil imagemagick mame-tools \
-  clang libclang-rt-14-dev man-db groff-base chromium
+  clang libclang-rt-14-dev man-db groff-base chromium firefox-esr
 # Node.js from elsewhere brings its own npm, which Debian's package would
 # conflict with: look for the command, not the package.
 command -v npm >/dev/null || qz_install npm
@@ -28,7 +28,7 @@ CC=gcc CXX=g++ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQZ_TESTS=ON -DQZ
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
 
-phase "the atlas page in headless Chromium"
+phase "the atlas page in headless Chromium and Firefox"
 bash tests/atlas/browser/run.sh build
 
 phase "install into a fresh prefix"

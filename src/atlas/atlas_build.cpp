@@ -21,6 +21,7 @@
 #include "atlas/atlas_json.h"
 #include "atlas/atlas_plan.h"
 #include "atlas/page_files.h"
+#include "atlas/picture_file.h"
 #include "atlas/png_write.h"
 #include "atlas/stop_signal.h"
 #include "common/file_handle.h"
@@ -45,9 +46,10 @@ struct render_job {
   const retouch_palette& colours;
   const atlas_plan& plan;
   const std::string& folder;
-  std::vector<int> order;  // pieces, the largest first
+  std::vector<int> order;  // picture files, the largest first
   std::atomic<std::size_t> next{0};
-  std::atomic<std::size_t> done{0};
+  std::atomic<std::size_t> done{0};  // pieces
+
   std::atomic<bool> failed{false};
   std::mutex lock;
   std::string failure;  // the first failure's message
@@ -63,6 +65,7 @@ struct render_job {
 struct renderer {
   bitmap picture;
   png_encoder encoder;
+  std::string text;  // the picture file being made
 };
 
 // Writes `data` as the file `name` of the build folder; false after
@@ -80,7 +83,7 @@ bool write_atlas_text(render_job& job, const std::string& name, const std::strin
                           std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-// Draws, colours, encodes and writes one piece.
+// Draws, colours and encodes one piece into `r.encoder.file`.
 bool render_piece(render_job& job, renderer& r, const atlas_piece& piece) {
   const shape_sheet& sheet = job.sheet;
   const std::uint64_t width = std::uint64_t(sheet.tile_width) * map_side;
@@ -103,33 +106,41 @@ bool render_piece(render_job& job, renderer& r, const atlas_piece& piece) {
   // Only the even rows of the tiles when a filter colours the picture
   // from them.
   draw_tile_rows(picture, sheet, scene.tiles, piece.first_row, piece.row_count, job.opts.use_shape_bitmap == 0 ? 1 : 0);
+  const std::string& file = job.plan.files[static_cast<std::size_t>(piece.file)].path;
   if (colour_picture(job.opts, picture, job.colours, job.sink) < 0) {
-    job.fail("qz-atlas: cannot colour the picture '" + piece.file + "'");
+    job.fail("qz-atlas: cannot colour the picture '" + file + "'");
     return false;
   }
   const png_source source{static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), picture.bit_count,
                           picture.pixels.get(), picture.palette};
   const int encoded = png_encode(r.encoder, source);
   if (encoded < 0) {
-    job.fail(encoded == -2 ? "qz-atlas: memory exhausted" : "qz-atlas: cannot encode the picture '" + piece.file + "'");
+    job.fail(encoded == -2 ? "qz-atlas: memory exhausted" : "qz-atlas: cannot encode the picture '" + file + "'");
     return false;
   }
-  return write_atlas_file(job, piece.file, r.encoder.file);
+  return true;
 }
 
-// Renders pieces until none is left or the job stops.
+// Renders picture files until none is left or the job stops.
 void render_pieces(render_job& job, renderer& r, bool show_progress) {
   auto shown = std::chrono::steady_clock::now();
   for (;;) {
     if (job.stopped()) return;
     const std::size_t i = job.next.fetch_add(1);
     if (i >= job.order.size()) return;
-    if (!render_piece(job, r, job.plan.pieces[static_cast<std::size_t>(job.order[i])])) return;
-    const std::size_t done = job.done.fetch_add(1) + 1;
-    if (show_progress && std::chrono::steady_clock::now() - shown >= progress_interval) {
-      shown = std::chrono::steady_clock::now();
-      say(job.sink, "\rqz-atlas: %zu of %zu pictures", done, job.order.size());
+    const atlas_file& file = job.plan.files[static_cast<std::size_t>(job.order[i])];
+    picture_file_begin(r.text, file.path);
+    for (const int p : file.pieces) {
+      if (job.stopped() || !render_piece(job, r, job.plan.pieces[static_cast<std::size_t>(p)])) return;
+      picture_file_add(r.text, r.encoder.file);
+      const std::size_t done = job.done.fetch_add(1) + 1;
+      if (show_progress && std::chrono::steady_clock::now() - shown >= progress_interval) {
+        shown = std::chrono::steady_clock::now();
+        say(job.sink, "\rqz-atlas: %zu of %zu pictures", done, job.plan.pieces.size());
+      }
     }
+    picture_file_end(r.text);
+    if (!write_atlas_text(job, file.path, r.text)) return;
   }
 }
 
@@ -153,10 +164,9 @@ bool write_page_and_data(render_job& job, const std::vector<category_data>& cate
   const shape_sheet& sheet = job.sheet;
   const atlas_picture_format format{sheet.tile_width * map_side, sheet.tile_height * map_side, sheet.tile_width,
                                     sheet.tile_height, uses_retouch(job.opts) ? 24 : sheet.bit_count};
-  std::string json = atlas_json(job.plan, categories, job.opts, format, generator, disks);
+  const std::string json = atlas_json(job.plan, categories, job.opts, format, generator, disks);
   if (!write_atlas_text(job, "atlas.json", json)) return false;
-  json.pop_back();  // the line end
-  return write_atlas_text(job, "atlas-data.js", "window.QZ_ATLAS = " + json + ";\n");
+  return write_atlas_text(job, "atlas-data.js", atlas_data_script(json));
 }
 
 // Renders every piece with all cores and writes the other files, into the
@@ -164,10 +174,14 @@ bool write_page_and_data(render_job& job, const std::vector<category_data>& cate
 bool write_atlas(render_job& job, const std::vector<category_data>& categories, const char* generator,
                  const std::vector<disk_reading>& disks) {
   const atlas_plan& plan = job.plan;
-  job.order.resize(plan.pieces.size());
+  // The files with the most rows to render first, so that no thread is
+  // left with a large one at the end.
+  std::vector<int> rows(plan.files.size());
+  for (const atlas_piece& piece : plan.pieces) rows[static_cast<std::size_t>(piece.file)] += piece.row_count;
+  job.order.resize(plan.files.size());
   for (std::size_t i = 0; i < job.order.size(); ++i) job.order[i] = static_cast<int>(i);
   std::stable_sort(job.order.begin(), job.order.end(), [&](int a, int b) {
-    return plan.pieces[static_cast<std::size_t>(a)].row_count > plan.pieces[static_cast<std::size_t>(b)].row_count;
+    return rows[static_cast<std::size_t>(a)] > rows[static_cast<std::size_t>(b)];
   });
 
   const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, max_threads);
@@ -236,6 +250,7 @@ int build_into(const options& opts, const char* generator, atlas_target& target,
   report.distinct_views = plan.distinct_views;
   report.distinct_pictures = plan.distinct_pictures;
   report.pieces = static_cast<int>(plan.pieces.size());
+  report.picture_files = static_cast<int>(plan.files.size());
 
   // The retouch filter's colours, the same for every piece: built once.
   auto colours = std::make_unique<retouch_palette>();
@@ -265,6 +280,6 @@ int build_atlas(const options& opts, const char* generator, atlas_report& report
   }
   if (status == 0 && is_terminal(sink.console))
     say(sink, "qz-atlas: wrote the atlas '%s': %d maps, %d distinct pictures, %d picture files\n",
-        target.folder.c_str(), report.maps, report.distinct_views, report.pieces);
+        target.folder.c_str(), report.maps, report.distinct_views, report.picture_files);
   return status;
 }

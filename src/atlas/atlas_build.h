@@ -18,6 +18,7 @@ struct atlas_report {
   int distinct_views = 0;     // distinct pictures of each map, summed
   int distinct_pictures = 0;  // distinct pictures over all maps
   int pieces = 0;             // pictures and bands rendered and stored
+  int picture_files = 0;      // the files that hold them
 };
 
 // Builds the atlas the options ask for.  The exit status: 0 when the atlas

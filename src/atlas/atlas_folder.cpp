@@ -148,7 +148,7 @@ int create_build_folder(atlas_target& t, const message_sink& sink) {
     say(sink, "qz-atlas: cannot create the folder '%s': %s\n", t.build.c_str(), std::strerror(errno));
     return -1;
   }
-  const std::string images = t.build + "/img";
+  const std::string images = t.build + "/pictures";
   if (::mkdir(images.c_str(), 0777) != 0) {
     say(sink, "qz-atlas: cannot create the folder '%s': %s\n", images.c_str(), std::strerror(errno));
     discard_build(t);

@@ -35,7 +35,7 @@ struct atlas_target {
 // interrupted builds.  0; -1 after a message (nothing touched).
 int prepare_target(const char* folder, bool overwrite, atlas_target& target, const message_sink& sink);
 
-// Creates the build folder with its subfolder "img".  0, or -1 after a
+// Creates the build folder with its subfolder "pictures".  0, or -1 after a
 // message.
 int create_build_folder(atlas_target& target, const message_sink& sink);
 

@@ -1,8 +1,10 @@
 #include "atlas/atlas_json.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
+#include "map/compose.h"
 #include "map/map_table.h"
 #include "map/placement_report.h"
 
@@ -135,6 +137,18 @@ void write_schedule(json_writer& w, const_location_view block, int k) {
   w.close('}');
 }
 
+// The index of the NPC each placement line of `scene` is about.  The
+// report gives a line for each refused NPC in index order, then a second
+// line for each of them in the same order.
+std::vector<int> line_npcs(const map_scene& scene) {
+  std::vector<int> refused;
+  for (const npc_outcome& o : scene.placement.npcs)
+    if (o.refusal != npc_refusal::none) refused.push_back(o.index);
+  std::vector<int> about = refused;
+  about.insert(about.end(), refused.begin(), refused.end());
+  return about;
+}
+
 // What became of NPC k in `scene`, composed from the NPC table `block` at
 // `hour`; `drawn` is false when the atlas draws no NPCs.
 void write_outcome(json_writer& w, const_location_view block, int k, std::int32_t hour, const map_scene& scene,
@@ -177,26 +191,66 @@ void write_outcome(json_writer& w, const_location_view block, int k, std::int32_
   w.close('}');
 }
 
-void write_picture(json_writer& w, const atlas_plan& plan, const atlas_view& view, std::int32_t tile_height) {
+// The pieces of a time setting's picture: the base, then the bands.
+void write_picture(json_writer& w, const atlas_view& view) {
   w.name("picture");
-  w.open('{');
-  w.member("base", plan.pieces[static_cast<std::size_t>(view.base)].file);
-  w.name("bands");
   w.open('[');
-  for (int b : view.bands) {
-    const atlas_piece& piece = plan.pieces[static_cast<std::size_t>(b)];
+  w.number(view.base);
+  for (int b : view.bands) w.number(b);
+  w.close(']');
+}
+
+void write_pieces(json_writer& w, const atlas_plan& plan, std::int32_t tile_height) {
+  w.name("pieces");
+  w.open('[');
+  for (const atlas_piece& piece : plan.pieces) {
     w.open('{');
-    w.member("src", piece.file);
+    w.member("file", plan.files[static_cast<std::size_t>(piece.file)].path);
+    w.member("position", piece.position);
     w.member("y", long{piece.first_row} * tile_height);
     w.member("height", long{piece.row_count} * tile_height);
     w.close('}');
   }
   w.close(']');
-  w.close('}');
 }
 
-void write_map(json_writer& w, const atlas_plan& plan, const atlas_map& m, const category_data& data,
-               const options& opts, std::int32_t tile_height) {
+constexpr int floor_order(std::uint8_t floor) { return floor == basement_floor ? -1 : floor; }
+
+// The locations of the atlas, category by category, each with its maps
+// from the lowest floor up.
+void write_locations(json_writer& w, const atlas_plan& plan) {
+  w.name("locations");
+  w.open('[');
+  for (std::size_t first = 0; first < plan.maps.size();) {
+    const int category = plan.maps[first].category;
+    std::size_t end = first;
+    while (end < plan.maps.size() && plan.maps[end].category == category) ++end;
+    for (int location = 0; location < locations_per_category; ++location) {
+      std::vector<int> maps;
+      for (std::size_t m = first; m < end; ++m)
+        if (map_table[static_cast<std::size_t>(category)][static_cast<std::size_t>(plan.maps[m].index)].location == location)
+          maps.push_back(static_cast<int>(m));
+      if (maps.empty()) continue;
+      const auto floor_of = [&](int m) {
+        return floor_order(map_table[static_cast<std::size_t>(category)][static_cast<std::size_t>(plan.maps[static_cast<std::size_t>(m)].index)].floor);
+      };
+      std::stable_sort(maps.begin(), maps.end(), [&](int a, int b) { return floor_of(a) < floor_of(b); });
+      w.open('{');
+      w.member("category", category_names[category]);
+      w.member("location", location);
+      w.member("name", location_names[static_cast<std::size_t>(category * locations_per_category + location)]);
+      w.name("maps");
+      w.open('[');
+      for (int m : maps) w.number(m);
+      w.close(']');
+      w.close('}');
+    }
+    first = end;
+  }
+  w.close(']');
+}
+
+void write_map(json_writer& w, const atlas_map& m, const category_data& data, const options& opts) {
   const map_table_entry entry = map_table[static_cast<std::size_t>(m.category)][static_cast<std::size_t>(m.index)];
   const const_location_view block{location_cells(data.npcs, entry.location)};
   const const_location_view defaults{location_cells(data.default_npcs, entry.location)};
@@ -224,7 +278,7 @@ void write_map(json_writer& w, const atlas_plan& plan, const atlas_map& m, const
     const map_scene& scene = m.scenes[static_cast<std::size_t>(t)];
     w.name(time_setting_name(t).c_str());
     w.open('{');
-    write_picture(w, plan, m.views[static_cast<std::size_t>(t)], tile_height);
+    write_picture(w, m.views[static_cast<std::size_t>(t)]);
     w.name("npcs");
     w.open('[');
     for (int k : listed)
@@ -232,6 +286,10 @@ void write_map(json_writer& w, const atlas_plan& plan, const atlas_map& m, const
                     opts.no_npcs == 0);
     w.close(']');
     w.member("lines", placement_lines(scene.placement));
+    w.name("line_npcs");
+    w.open('[');
+    for (const int k : line_npcs(scene)) w.number(k);
+    w.close(']');
     w.close('}');
   }
   w.close('}');
@@ -269,13 +327,25 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+std::string atlas_data_script(std::string_view json) {
+  if (!json.empty() && json.back() == '\n') json.remove_suffix(1);
+  std::string out = "window.QZ_ATLAS = JSON.parse('";
+  out.reserve(json.size() + json.size() / 64 + 40);
+  for (const char c : json) {
+    if (c == '\\' || c == '\'') out += '\\';
+    out += c;
+  }
+  out += "');\n";
+  return out;
+}
+
 std::string atlas_json(const atlas_plan& plan, const std::vector<category_data>& categories,
                        const options& opts, const atlas_picture_format& picture, const char* generator,
                        const std::vector<disk_reading>& disks) {
   json_writer w;
   w.out.reserve(std::size_t{1} << 20);
   w.open('{');
-  w.member("format", 2L);
+  w.member("format", 3L);
   w.member("generator", generator);
   w.name("options");
   w.open('{');
@@ -315,15 +385,28 @@ std::string atlas_json(const atlas_plan& plan, const std::vector<category_data>&
   w.open('[');
   for (int t = 0; t < time_settings; ++t) w.string(time_setting_name(t));
   w.close(']');
+  w.member("default_time", time_setting_name(options{}.hour));
+  w.name("night_times");
+  w.open('[');
+  for (int t = 0; t < hour_settings; ++t)
+    if (is_night(t)) w.string(time_setting_name(t));
+  w.close(']');
+  w.name("floor_labels");
+  w.open('{');
+  for (const std::uint8_t floor : {basement_floor, std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{2}, std::uint8_t{3}})
+    w.member(std::to_string(floor).c_str(), floor_label(floor));
+  w.close('}');
   w.name("categories");
   w.open('[');
   for (const category_data& data : categories) w.string(category_names[data.category]);
   w.close(']');
+  write_locations(w, plan);
+  write_pieces(w, plan, picture.tile_height);
   w.name("maps");
   w.open('[');
   for (const atlas_map& m : plan.maps) {
     for (const category_data& data : categories)
-      if (data.category == m.category) write_map(w, plan, m, data, opts, picture.tile_height);
+      if (data.category == m.category) write_map(w, m, data, opts);
   }
   w.close(']');
   w.close('}');

@@ -117,11 +117,20 @@ void plan_atlas(const std::vector<category_data>& categories, std::int32_t no_np
   std::unordered_map<std::string, int> pieces;  // by piece_key
   std::unordered_set<std::string> pictures;  // by piece_key of the whole
   plan.maps.reserve(categories.size() * maps_per_category);
-  // The piece of `run` of the scene of map m at setting t, added when new.
-  auto piece_of = [&](int m, int t, row_run run, const std::string& name) {
-    const std::string key = piece_key(plan.maps[static_cast<std::size_t>(m)].scenes[static_cast<std::size_t>(t)].tiles, run);
+  // The piece of `run` of the scene of map m at setting t, added to the
+  // map's picture file when new.
+  auto piece_of = [&](int m, int t, row_run run) {
+    const atlas_map& owner = plan.maps[static_cast<std::size_t>(m)];
+    const std::string key = piece_key(owner.scenes[static_cast<std::size_t>(t)].tiles, run);
     const auto [it, added] = pieces.emplace(key, static_cast<int>(plan.pieces.size()));
-    if (added) plan.pieces.push_back({m, t, run.first, run.count, "img/" + name + ".png"});
+    if (added) {
+      if (plan.files.empty() || plan.pieces[static_cast<std::size_t>(plan.files.back().pieces.front())].map != m)
+        plan.files.push_back({"pictures/" + owner.stem + ".js", {}});
+      atlas_file& file = plan.files.back();
+      plan.pieces.push_back({m, t, run.first, run.count, static_cast<int>(plan.files.size() - 1),
+                             static_cast<int>(file.pieces.size())});
+      file.pieces.push_back(it->second);
+    }
     return it->second;
   };
 
@@ -142,17 +151,13 @@ void plan_atlas(const std::vector<category_data>& categories, std::int32_t no_np
         pictures.insert(piece_key(tiles, {0, map_side}));
       }
       const int base = choose_base(current, firsts);
-      const int base_piece = piece_of(m, base, {0, map_side}, current.stem);
-      int bands = 0;
+      const int base_piece = piece_of(m, base, {0, map_side});
       for (int t = 0; t < time_settings; ++t) {
         atlas_view& view = current.views[static_cast<std::size_t>(t)];
         view.base = base_piece;
         const tile_array& tiles = current.scenes[static_cast<std::size_t>(t)].tiles;
-        for (const row_run run : changed_runs(tiles, current.scenes[static_cast<std::size_t>(base)].tiles)) {
-          const std::size_t before = plan.pieces.size();
-          view.bands.push_back(piece_of(m, t, run, current.stem + ".b" + std::to_string(bands + 1)));
-          if (plan.pieces.size() != before) ++bands;
-        }
+        for (const row_run run : changed_runs(tiles, current.scenes[static_cast<std::size_t>(base)].tiles))
+          view.bands.push_back(piece_of(m, t, run));
       }
     }
   }

@@ -10,7 +10,9 @@
 // only.  So each map gets one base picture, and every other setting is
 // the base with full-width bands of the tile rows that differ laid over
 // it.  A piece (a base or a band) is rendered and stored once, however
-// many settings and maps show it.
+// many settings and maps show it, in the picture file of the first map
+// that shows it: one file per map (picture_file.h), so that an atlas of
+// 64 maps is some seventy files, not thousands.
 #pragma once
 
 #include <array>
@@ -45,7 +47,14 @@ struct atlas_piece {
   int time = 0;  // a time setting whose scene shows it
   int first_row = 0;
   int row_count = 0;
-  std::string file;  // its path inside the atlas folder, "img/NAME.png"
+  int file = 0;      // index into atlas_plan::files
+  int position = 0;  // its place in that file, from 0
+};
+
+// A picture file: the pieces first shown by one map, in order.
+struct atlas_file {
+  std::string path;  // inside the atlas folder: "pictures/STEM.js"
+  std::vector<int> pieces;
 };
 
 // How to get the picture of one time setting: the base, then the bands
@@ -66,6 +75,7 @@ struct atlas_map {
 struct atlas_plan {
   std::vector<atlas_map> maps;      // category by category, map j 0 to 15
   std::vector<atlas_piece> pieces;  // each stored once
+  std::vector<atlas_file> files;    // the maps' picture files, in map order
   int distinct_views = 0;     // distinct scenes of each map, summed over the maps
   int distinct_pictures = 0;  // distinct scenes over all maps (maps may share one)
 };

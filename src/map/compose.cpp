@@ -71,8 +71,6 @@ void copy_tiles(std::uint8_t* picture, const std::uint8_t* sheet, const tile_geo
   }
 }
 
-constexpr bool is_night(std::int32_t hour) { return hour <= 4 || hour >= 20; }
-
 // The tile drawn for map cell (x, y) at night: stepping stones go under
 // water and a shop floor below an open door is lit.
 int night_tile(std::span<const std::uint8_t, map_bytes> map, int x, int y) {

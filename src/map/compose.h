@@ -22,6 +22,10 @@ struct map_scene {
   map_placement placement;
 };
 
+// Whether `hour` is a night hour (20 to 4), when stepping stones lie under
+// water and the floor below an open door is lit.
+constexpr bool is_night(std::int32_t hour) { return hour <= 4 || hour >= 20; }
+
 // The settings of one drawing.
 struct draw_settings {
   std::int32_t hour = 12;        // 0..23; hours 20 to 4 are night

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -78,7 +81,7 @@ TEST(AtlasJson, MapsNpcsAndTheirFates) {
   towne.path = "qz-towne.po";
   towne.order = sector_order_dos;
   const json atlas = atlas_of({lorhaven()}, options{}, {program, towne});
-  EXPECT_EQ(atlas["format"], 2);
+  EXPECT_EQ(atlas["format"], 3);
   const json disks = json::array(
       {{{"name", "qz-program.woz"}, {"container", "WOZ 2 (MAME)"}, {"order", "DOS 3.3 file order (physical sectors)"}},
        {{"name", "qz-towne.po"}, {"container", "raw"}, {"order", "ProDOS block order (detected)"}}});
@@ -129,8 +132,15 @@ TEST(AtlasJson, MapsNpcsAndTheirFates) {
   EXPECT_EQ(walled["fate"], "not placed");
   EXPECT_EQ(walled["reason"], "can't locate here");
   EXPECT_EQ(walled["tile"], nullptr);
-  EXPECT_NE(m["times"]["12"]["lines"].get<std::string>().find("[04] 44 (14, 14) ... can't locate\n"),
-            std::string::npos);
+  // The placement lines, and whom each is about: the refused in index
+  // order, then each one's second line.
+  EXPECT_EQ(m["times"]["12"]["lines"],
+            "(05,06,00) = 41(03) 09-17 ... multi NPCs at same location\n"
+            "(14,14,00) = 44(02) ... can't locate here\n"
+            "[01] 41 (05, 06) -> (04, 06)\n"
+            "[04] 44 (14, 14) ... can't locate\n");
+  EXPECT_EQ(m["times"]["12"]["line_npcs"], json::array({1, 4, 1, 4}));
+  EXPECT_EQ(m["times"]["17"]["line_npcs"], json::array({4, 4}));
 
   // At the default setting every NPC stands at its default place.
   EXPECT_EQ(npc_at(m, "default", 2)["shape"], 0x42);
@@ -138,15 +148,66 @@ TEST(AtlasJson, MapsNpcsAndTheirFates) {
   EXPECT_EQ(npc_at(m, "default", 1)["slot"], 1);
   EXPECT_EQ(npc_at(m, "default", 1)["y"], 20);
 
-  // Pictures: one base for the map, bands of whole tile rows over it.
-  const json& picture = m["times"]["12"]["picture"];
-  EXPECT_EQ(picture["base"], m["times"]["0"]["picture"]["base"]);
-  for (const json& t : m["times"])
-    for (const json& band : t["picture"]["bands"]) {
+  // Pictures: one base for the map, bands of whole tile rows over it,
+  // top to bottom, each piece found in the map's own picture file or in
+  // that of an earlier map that showed it first.
+  const json& pieces = atlas["pieces"];
+  const int base = m["times"]["12"]["picture"][0];
+  EXPECT_EQ(pieces[base], (json{{"file", "pictures/qz.Lorhaven.1F.js"}, {"position", 0}, {"y", 0}, {"height", 1024}}));
+  std::set<int> banded_rows;
+  for (const json& t : m["times"]) {
+    EXPECT_EQ(t["picture"][0], base);
+    int below = 0;
+    for (std::size_t i = 1; i < t["picture"].size(); ++i) {
+      const json& band = pieces[t["picture"][i].get<int>()];
       EXPECT_EQ(band["y"].get<int>() % 32, 0);
+      EXPECT_GE(band["y"].get<int>(), below);
       EXPECT_GT(band["height"].get<int>(), 0);
       EXPECT_EQ(band["height"].get<int>() % 32, 0);
+      below = band["y"].get<int>() + band["height"].get<int>();
+      for (int row = band["y"].get<int>() / 32; row < below / 32; ++row) banded_rows.insert(row);
     }
+  }
+  // NPC 1 moves between rows 6 and 20; at the default places NPC 2
+  // stands at row 1 and NPC 3 comes down to row 7.
+  EXPECT_EQ(banded_rows, (std::set<int>{1, 6, 7, 20}));
+  std::map<std::string, int> positions;
+  for (const json& piece : pieces) {
+    const std::string file = piece["file"];
+    EXPECT_EQ(piece["position"], positions[file]++) << "the pieces of a file are listed in order";
+  }
+}
+
+TEST(AtlasJson, FactsThePageReads) {
+  category_data keep = lorhaven();
+  keep.category = 2;
+  const json atlas = atlas_of({keep, lorhaven()}, options{});
+  EXPECT_EQ(atlas["default_time"], "12");
+  EXPECT_EQ(atlas["night_times"], json::array({"0", "1", "2", "3", "4", "20", "21", "22", "23"}));
+  EXPECT_EQ(atlas["floor_labels"], (json{{"255", "B1F"}, {"0", "1F"}, {"1", "2F"}, {"2", "3F"}, {"3", "4F"}}));
+  // The locations, each with its maps from the lowest floor up (the
+  // basement first) by their place in "maps".
+  const json& locations = atlas["locations"];
+  ASSERT_EQ(locations.size(), 16u);  // two categories of 8
+  for (const json& l : locations) {
+    int lowest = -2;
+    for (const json& index : l["maps"]) {
+      const json& m = atlas["maps"][index.get<int>()];
+      EXPECT_EQ(m["location"], l["location"]);
+      EXPECT_EQ(m["category"], l["category"]);
+      EXPECT_EQ(m["name"], l["name"]);
+      const int floor = m["floor"] == 255 ? -1 : m["floor"].get<int>();
+      EXPECT_GT(floor, lowest);
+      lowest = floor;
+    }
+  }
+  EXPECT_EQ(locations[1]["category"], "keep");
+  EXPECT_EQ(locations[1]["location"], 1);
+  EXPECT_EQ(locations[9]["category"], "towne");
+  EXPECT_EQ(locations[9]["name"], "Lorhaven");
+  std::size_t listed = 0;
+  for (const json& l : locations) listed += l["maps"].size();
+  EXPECT_EQ(listed, atlas["maps"].size());
 }
 
 TEST(AtlasJson, WithoutNpcsEveryOneIsNotDrawn) {
@@ -159,6 +220,33 @@ TEST(AtlasJson, WithoutNpcsEveryOneIsNotDrawn) {
     EXPECT_EQ(n["tile"], nullptr);
   }
   EXPECT_EQ(atlas["maps"][2]["times"]["12"]["lines"], "");
+}
+
+namespace {
+
+// The JSON text a single-quoted script string holds: "\\x" stands for x.
+std::string script_string(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\') ++i;
+    else if (text[i] == '\'') ADD_FAILURE() << "an apostrophe ends the string early at " << i;
+    if (i < text.size()) out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(AtlasJson, DataScriptHoldsTheJsonAsAString) {
+  const std::string json = "{\"name\":\"Dravik's \\\"Palace\\\"\",\"lines\":\"a\\nb\\u2028\"}\n";
+  const std::string script = atlas_data_script(json);
+  const std::string head = "window.QZ_ATLAS = JSON.parse('", tail = "');\n";
+  ASSERT_EQ(script.rfind(head, 0), 0u);
+  ASSERT_EQ(script.substr(script.size() - tail.size()), tail);
+  const std::string held = script_string(std::string_view(script).substr(head.size(), script.size() - head.size() - tail.size()));
+  EXPECT_EQ(held + "\n", json);
+  EXPECT_EQ(json::parse(held)["name"], "Dravik's \"Palace\"");
+  EXPECT_EQ(script.find('\n'), script.size() - 1);
 }
 
 TEST(AtlasJson, TextIsAlwaysValidJson) {

@@ -45,15 +45,36 @@ TEST(AtlasPlan, EachPieceIsKeptOnceAndOnlyChangedRowsAreBanded) {
 
   std::set<std::array<std::uint16_t, map_bytes>> pictures;
   std::set<std::vector<std::uint16_t>> pieces;
-  std::set<std::string> files;
   std::size_t views = 0;  // the pictures distinct within their map
   for (const atlas_piece& piece : plan.pieces) {
     const auto& tiles = plan.maps[static_cast<std::size_t>(piece.map)].scenes[static_cast<std::size_t>(piece.time)].tiles;
     std::vector<std::uint16_t> key{static_cast<std::uint16_t>(piece.first_row)};
     key.insert(key.end(), tiles.begin() + piece.first_row * 32, tiles.begin() + (piece.first_row + piece.row_count) * 32);
-    EXPECT_TRUE(pieces.insert(key).second) << piece.file << " is stored twice";
-    EXPECT_TRUE(files.insert(piece.file).second) << piece.file;
+    EXPECT_TRUE(pieces.insert(key).second) << plan.maps[static_cast<std::size_t>(piece.map)].stem << " piece " << piece.position << " is stored twice";
   }
+  // One file for each map that first shows a piece, holding those pieces
+  // in the order they were planned; each piece in exactly one place.
+  std::set<std::string> paths;
+  std::size_t filed = 0;
+  for (std::size_t f = 0; f < plan.files.size(); ++f) {
+    const atlas_file& file = plan.files[f];
+    ASSERT_FALSE(file.pieces.empty()) << file.path;
+    const atlas_map& owner = plan.maps[static_cast<std::size_t>(plan.pieces[static_cast<std::size_t>(file.pieces[0])].map)];
+    EXPECT_EQ(file.path, "pictures/" + owner.stem + ".js");
+    EXPECT_TRUE(paths.insert(file.path).second) << file.path;
+    for (std::size_t i = 0; i < file.pieces.size(); ++i) {
+      const atlas_piece& piece = plan.pieces[static_cast<std::size_t>(file.pieces[i])];
+      EXPECT_EQ(plan.maps[static_cast<std::size_t>(piece.map)].stem, owner.stem);
+      EXPECT_EQ(piece.file, static_cast<int>(f));
+      EXPECT_EQ(piece.position, static_cast<int>(i));
+      if (i > 0) {
+        EXPECT_GT(file.pieces[i], file.pieces[i - 1]);
+      }
+    }
+    filed += file.pieces.size();
+  }
+  EXPECT_EQ(filed, plan.pieces.size());
+  EXPECT_LE(plan.files.size(), plan.maps.size());
   for (const atlas_map& m : plan.maps) {
     std::set<std::array<std::uint16_t, map_bytes>> in_map;
     for (int t = 0; t < time_settings; ++t) {

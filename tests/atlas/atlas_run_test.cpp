@@ -7,11 +7,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
+#include "atlas/page_files.h"
 #include "common/byte_order.h"
 #include "demo/demo_disks.h"
 #include "disk/prodos_write.h"
@@ -111,6 +117,33 @@ TEST(AtlasRun, CommandLine) {
     EXPECT_EQ(r.errors, message + help.output);
   }
   EXPECT_FALSE(fs::exists(demo.path("atlas")));
+}
+
+TEST(AtlasRun, TheFolderIsThePageTheDataAndAPictureFileAMap) {
+  const demo_folder demo;
+  ASSERT_EQ(demo.atlas({}).exit_status, 0);
+  const nlohmann::json atlas = nlohmann::json::parse(text_of(demo.path("atlas/atlas.json")));
+  ASSERT_EQ(atlas["maps"].size(), 64u);
+  std::set<std::string> expected{".qz-atlas", "atlas.json", "atlas-data.js", "pictures"};
+  for (const page_file& file : page_files()) expected.insert(file.name);
+  std::map<std::string, std::size_t> pieces;  // by file
+  for (const auto& piece : atlas["pieces"]) {
+    EXPECT_EQ(piece["position"], pieces[piece["file"]]++);
+    expected.insert(piece["file"].get<std::string>());
+  }
+  std::set<std::string> found;
+  for (const auto& e : fs::recursive_directory_iterator(demo.path("atlas")))
+    found.insert(fs::relative(e.path(), demo.path("atlas")).string());
+  EXPECT_EQ(found, expected);
+  EXPECT_LE(found.size(), 100u);
+  // Each picture file names itself on its first line and holds its pieces
+  // one a line.
+  for (const auto& [file, count] : pieces) {
+    const std::string text = text_of(demo.path("atlas/" + file));
+    EXPECT_EQ(text.rfind("QZ_PICTURES(\"" + file + "\",[\n", 0), 0u) << file;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), count + 2) << file;
+    EXPECT_EQ(text.substr(text.size() - 5), "\n]);\n") << file;
+  }
 }
 
 TEST(AtlasRun, ReplacesOnlyItsOwnAtlasAndOnlyWhenAsked) {
@@ -229,7 +262,7 @@ TEST(AtlasRun, InterruptedBuildsKeepTheOldAtlasAndAreCleanedUp) {
     const pid_t pid = start_atlas(demo.dir.path.string(), {"-B", "-B", "--overwrite"}, "/dev/null");
     const std::string build = demo.path(".atlas.qz-atlas-new." + std::to_string(pid));
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!fs::exists(build + "/img") && std::chrono::steady_clock::now() < give_up)
+    while (!fs::exists(build + "/pictures") && std::chrono::steady_clock::now() < give_up)
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     kill(pid, signal);
     const int status = wait_for(pid);

@@ -3,15 +3,19 @@
 
 For each case an atlas is built with qz-atlas and zud2avuze is run with
 the same options at a sample of time settings; every map's picture at
-those settings, put together from the atlas's base and bands, must decode
+those settings, put together from the atlas's base and bands (PNG files
+held in its picture files), must decode
 to the same pixels as zud2avuze's BMP, and the placement lines kept in
 atlas.json must be the lines zud2avuze printed.
 
 usage: check_atlas_pictures.py QZ_ATLAS ZUD2AVUZE MAKE_DEMO_DISKS
 """
+import base64
+import io
 import json
 import os
 import random
+import re
 import struct
 import subprocess
 import sys
@@ -65,11 +69,34 @@ def run(args, cwd):
     return result.stdout.decode()
 
 
-def atlas_picture(folder, atlas, view):
-    picture = Image.open(os.path.join(folder, view["base"])).convert("RGB")
+def picture_file(folder, name, cache={}):
+    """The PNG files a picture file holds, one a line between its first
+    line (which names the file) and its last."""
+    path = os.path.join(folder, name)
+    if path not in cache:
+        with open(path, encoding="ascii") as f:
+            lines = f.read().split("\n")
+        assert lines[0] == 'QZ_PICTURES(%s,[' % json.dumps(name) and lines[-2:] == ["]);", ""], name
+        prefix = '"data:image/png;base64,'
+        pngs = []
+        for line in lines[1:-2]:
+            line = line.rstrip(",")
+            assert line.startswith(prefix) and line.endswith('"'), name
+            pngs.append(base64.b64decode(line[len(prefix):-1], validate=True))
+        cache[path] = pngs
+    return cache[path]
+
+
+def atlas_picture(folder, atlas, pieces):
+    def piece(p):
+        entry = atlas["pieces"][p]
+        png = picture_file(folder, entry["file"])[entry["position"]]
+        return entry, Image.open(io.BytesIO(png)).convert("RGB")
+
+    _, picture = piece(pieces[0])
     assert picture.size == (atlas["picture"]["width"], atlas["picture"]["height"])
-    for band in view["bands"]:
-        part = Image.open(os.path.join(folder, band["src"])).convert("RGB")
+    for p in pieces[1:]:
+        band, part = piece(p)
         assert part.size == (picture.width, band["height"]), band
         assert band["y"] % atlas["picture"]["tile_height"] == 0, band
         picture.paste(part, (0, band["y"]))
@@ -87,9 +114,10 @@ def check_case(tools, work, name, options, times):
         atlas = json.load(f)
     with open(os.path.join(folder, "atlas-data.js"), encoding="utf-8") as f:
         script = f.read()
-    prefix = "window.QZ_ATLAS = "
-    assert script.startswith(prefix) and script.endswith(";\n"), name
-    assert json.loads(script[len(prefix):-2]) == atlas, name
+    prefix, suffix = "window.QZ_ATLAS = JSON.parse('", "');\n"
+    assert script.startswith(prefix) and script.endswith(suffix), name
+    held = re.sub(r"\\(.)", r"\1", script[len(prefix):-len(suffix)])
+    assert json.loads(held) == atlas, name
 
     failures = []
     for time in times:

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# The atlas page in headless Chromium: builds the atlas of the demo disks
-# (default colours and -B -B) with the qz-atlas of BUILD, renders the same
-# maps with zud2avuze for comparison, and runs page-test.js over them.
+# The atlas page in headless Chromium and Firefox: builds the atlas of the
+# demo disks (default colours and -B -B) with the qz-atlas of BUILD, renders
+# the same maps with zud2avuze for comparison, and runs page-test.js over
+# them in each browser.
 #
-#   bash tests/atlas/browser/run.sh BUILD
+#   bash tests/atlas/browser/run.sh BUILD [BROWSER...]
 #
-# Needs chromium and node with npm (scripts/test.sh installs them); the
+# BROWSER: chromium, firefox (both by default).  Needs chromium,
+# firefox-esr and node with npm (scripts/test.sh installs them); the
 # test's own packages come from the npm registry, as pinned in
-# package-lock.json.
+# package-lock.json.  Screenshots of the page in each browser are left in
+# BUILD/atlas-page-test/shots-BROWSER.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "${1:?usage: run.sh BUILD}" && pwd)
+build=$(cd "${1:?usage: run.sh BUILD [BROWSER...]}" && pwd)
+shift
+if [ $# -gt 0 ]; then browsers=("$@"); else browsers=(chromium firefox); fi
 work="$build/atlas-page-test"
 
 # The test's packages, installed again only when the lockfile changed.
@@ -44,10 +49,14 @@ render "$work/bmp-21" -h 21
 render "$work/bmp-default" --default
 render "$work/bmp-bb-13" -B -B -h 13
 
-node "$here/page-test.js" --atlas "$work/atlas" \
-  --check "$work/atlas,$work/bmp-13,13" \
-  --check "$work/atlas,$work/bmp-21,21" \
-  --check "$work/atlas,$work/bmp-default,default" \
-  --check "$work/atlas-bb,$work/bmp-bb-13,13" \
-  --shot "$work/page.png"
-echo "screenshot of the page: $work/page.png"
+for browser in "${browsers[@]}"; do
+  echo "== the atlas page in $browser"
+  start=$(date +%s)
+  node "$here/page-test.js" --browser "$browser" --atlas "$work/atlas" \
+    --check "$work/atlas,$work/bmp-13,13" \
+    --check "$work/atlas,$work/bmp-21,21" \
+    --check "$work/atlas,$work/bmp-default,default" \
+    --check "$work/atlas-bb,$work/bmp-bb-13,13" \
+    --shots "$work/shots-$browser"
+  echo "the atlas page in $browser: $(( $(date +%s) - start )) s; screenshots in $work/shots-$browser"
+done

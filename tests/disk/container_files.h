@@ -56,25 +56,34 @@ inline std::size_t nib_address_field(const bytes& nib, int track, int physical) 
   return 0;
 }
 
-// Zeroes the bits of track `track` of a WOZ 2 file from `from` to `to`
-// (fractions of the track's bits), as a scratch or a weak stretch of a
-// real disk reads, and sets the file's CRC-32 to match again.
-inline void wipe_woz2_bits(bytes& woz, int track, double from, double to) {
-  const auto le = [&woz](std::size_t at, int count) {
-    std::uint32_t v = 0;
-    for (int i = count - 1; i >= 0; --i) v = v << 8 | woz[at + static_cast<std::size_t>(i)];
-    return v;
-  };
-  std::size_t tmap = 0, trks = 0;
-  for (std::size_t pos = woz_header_bytes; pos + woz_chunk_header_bytes <= woz.size(); pos += 8 + le(pos + 4, 4)) {
-    if (std::memcmp(woz.data() + pos, woz_tmap_id, 4) == 0) tmap = pos + 8;
-    if (std::memcmp(woz.data() + pos, woz_trks_id, 4) == 0) trks = pos + 8;
-  }
-  ASSERT_TRUE(tmap != 0 && trks != 0);
-  const std::size_t entry = trks + woz2_entry_bytes * woz[tmap + 4 * static_cast<std::size_t>(track)];
-  const std::size_t start = woz2_block_bytes * le(entry, 2), bits = le(entry + 4, 4);
-  std::fill(woz.begin() + static_cast<std::ptrdiff_t>(start + static_cast<std::size_t>(bits * from) / 8),
-            woz.begin() + static_cast<std::ptrdiff_t>(start + static_cast<std::size_t>(bits * to) / 8), 0);
+inline std::uint32_t woz_le(const bytes& woz, std::size_t at, int count) {
+  std::uint32_t v = 0;
+  for (int i = count - 1; i >= 0; --i) v = v << 8 | woz[at + static_cast<std::size_t>(i)];
+  return v;
+}
+
+// Where the data of the chunk `id` of a WOZ file starts (0: no such chunk).
+inline std::size_t woz_chunk(const bytes& woz, const char (&id)[4]) {
+  for (std::size_t pos = woz_header_bytes; pos + woz_chunk_header_bytes <= woz.size(); pos += 8 + woz_le(woz, pos + 4, 4))
+    if (std::memcmp(woz.data() + pos, id, 4) == 0) return pos + 8;
+  return 0;
+}
+
+// Sets the CRC-32 of a WOZ file to match its bytes again.
+inline void woz_fix_crc(bytes& woz) {
   const std::uint32_t crc = crc32_of(std::span<const std::uint8_t>(woz).subspan(woz_header_bytes));
   for (int i = 0; i < 4; ++i) woz[woz_crc_at + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+}
+
+// Zeroes the bits of track `track` of a WOZ 2 file from `from` to `to`
+// (fractions of the track's bits), as a scratch or a weak stretch of a
+// real disk reads, and fixes the CRC-32.
+inline void wipe_woz2_bits(bytes& woz, int track, double from, double to) {
+  const std::size_t tmap = woz_chunk(woz, woz_tmap_id), trks = woz_chunk(woz, woz_trks_id);
+  ASSERT_TRUE(tmap != 0 && trks != 0);
+  const std::size_t entry = trks + woz2_entry_bytes * woz[tmap + 4 * static_cast<std::size_t>(track)];
+  const std::size_t start = woz2_block_bytes * woz_le(woz, entry, 2), bits = woz_le(woz, entry + 4, 4);
+  std::fill(woz.begin() + static_cast<std::ptrdiff_t>(start + static_cast<std::size_t>(bits * from) / 8),
+            woz.begin() + static_cast<std::ptrdiff_t>(start + static_cast<std::size_t>(bits * to) / 8), 0);
+  woz_fix_crc(woz);
 }

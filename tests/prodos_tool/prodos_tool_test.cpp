@@ -163,9 +163,13 @@ TEST(ProdosTool, InfoTellsTheContainerOrderVolumeAndUnreadableSectors) {
   nib[nib_address_field(nib, 0, 8)] = gcr_sync_byte;
   woz_write_options applesauce;
   applesauce.creator = "Applesauce v1.4";
-  bytes flat = container_file(dsk, disk_file_order::dos, container_kind::woz2);
-  flat[woz_header_bytes + woz_chunk_header_bytes + woz_info_disk_type_at] = woz_disk_35;
-  std::fill_n(flat.begin() + woz_crc_at, 4, 0);
+  // A WOZ whose track 30 was not copied (quarter tracks 119 and 121 lead
+  // to its record still), and one of a 3.5-inch disk.
+  bytes gap = container_file(dsk, disk_file_order::dos, container_kind::woz2), flat = gap;
+  gap[woz_chunk(gap, woz_tmap_id) + 4 * 30] = woz_no_track;
+  woz_fix_crc(gap);
+  flat[woz_chunk(flat, woz_info_id) + woz_info_disk_type_at] = woz_disk_35;
+  woz_fix_crc(flat);
   temp_dir dir;
   const std::map<std::string, bytes> files = {
       {"a.dsk", dsk}, {"a.po", po}, {"short.dsk", bytes(dsk.begin(), dsk.begin() + 139776)},
@@ -173,14 +177,15 @@ TEST(ProdosTool, InfoTellsTheContainerOrderVolumeAndUnreadableSectors) {
       {"d.2mg", container_file(dsk, disk_file_order::dos, container_kind::two_img)},
       {"a.nib", nib}, {"a.woz", container_file(dsk, disk_file_order::dos, container_kind::woz2)},
       {"1.woz", container_file(po, disk_file_order::prodos, container_kind::woz1, applesauce)},
-      {"flat.woz", flat}};
+      {"gap.woz", gap}, {"flat.woz", flat}};
   for (const auto& [name, contents] : files) write_file(dir.file(name), contents);
   const auto at = [&dir](const char* name) { return dir.file(name); };
   const std::string raw = "container: raw\norder: ", volume = "volume: /INFO, 280 blocks\n";
   const std::string physical = "order: DOS 3.3 file order (physical sectors)\n";
-  std::string short_sectors;  // the slots past the end, as physical sectors
+  std::string short_sectors, track_30;  // the slots past the end, as physical sectors
   for (int p : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15})
     short_sectors += "unreadable: track 34, sector " + std::to_string(p) + " (not found)\n";
+  for (int p = 0; p < 16; ++p) track_30 += "unreadable: track 30, sector " + std::to_string(p) + " (not found)\n";
   const std::string failed_catalog = "illegal block no $0002\ncan't get dir block $0002\ncan't get dir block $0002\n"
                                      "can't get catalog '";
   const std::tuple<std::vector<std::string>, tool_result> runs[] = {
@@ -195,6 +200,8 @@ TEST(ProdosTool, InfoTellsTheContainerOrderVolumeAndUnreadableSectors) {
       {{"--do", "info", at("d.2mg")}, {0, "container: 2IMG\norder: DOS 3.3 file order (header)\n" + volume, ""}},
       {{"info", at("a.woz")}, {0, "container: WOZ 2 (zud2avuze disk writer)\n" + physical + volume, ""}},
       {{"--do", "info", at("1.woz")}, {0, "container: WOZ 1 (Applesauce v1.4)\n" + physical + volume, ""}},
+      {{"info", at("gap.woz")}, {1, "container: WOZ 2 (zud2avuze disk writer)\n" + physical + volume + track_30, ""}},
+      {{"list", at("gap.woz")}, run_tool({"list", at("a.dsk")})},
       {{"info", at("a.nib")},
        {1, "container: NIB\n" + physical + "volume: none\nunreadable: track 0, sector 8 (not found)\n"
            "unreadable: track 17, sector 3 (bad address checksum)\nunreadable: track 17, sector 9 (bad data checksum)\n"
@@ -202,7 +209,6 @@ TEST(ProdosTool, InfoTellsTheContainerOrderVolumeAndUnreadableSectors) {
       {{"list", at("a.nib")},
        {1, "", "unreadable sector in '" + at("a.nib") + "': track 0, sector 8 (not found)\n" + failed_catalog +
                    at("a.nib") + "'\n"}},
-      {{"list", at("a.woz")}, run_tool({"list", at("a.dsk")})},
       {{"--po", "extract", at("1.woz"), "F"}, run_tool({"extract", at("a.dsk"), "F"})},
       {{"info", at("flat.woz")}, {1, "", "error: unsupported disk image '" + at("flat.woz") + "': 3.5-inch disk\n"}},
       {{"list", at("flat.woz")},

@@ -1,4 +1,5 @@
-// prodos: lists and extracts the files of a ProDOS disk image.
+// prodos: lists and extracts the files of a ProDOS disk image, and tells
+// what kind of image it is.
 //
 // Standard output carries the data alone (the listing or the extracted
 // file's bytes); every message, the disk reader's included, goes to

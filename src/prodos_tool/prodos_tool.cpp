@@ -1,28 +1,37 @@
 #include "prodos_tool/prodos_tool.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/buffer.h"
+#include "common/byte_order.h"
 #include "common/file_handle.h"
+#include "disk/disk_order.h"
 #include "disk/sector_order.h"
+#include "disk/sector_skew.h"
 
 namespace {
 
 constexpr const char* usage_text =
     "usage: prodos [--do|--po] list IMAGE\n"
     "       prodos [--do|--po] [-f|--force] extract IMAGE PATH [OUT]\n"
+    "       prodos [--do|--po] info IMAGE\n"
     "       prodos --help | --version\n"
-    "  --do          take each sector where the image file stores it (DOS 3.3 order)\n"
-    "  --po          take sectors through the DOS 3.3 table (ProDOS order, the default)\n"
+    "  --do          read a raw IMAGE with each sector where the file stores it\n"
+    "                (an image stored in ProDOS block order)\n"
+    "  --po          read a raw IMAGE through the DOS 3.3 table (an image stored in\n"
+    "                DOS 3.3 order); without either, as its volume header shows\n"
     "  -f, --force   let extract replace an existing OUT\n"
     "  --help        print this help and exit\n"
     "  --version     print the program's name and version and exit\n"
+    "IMAGE is a raw, 2IMG, NIB or WOZ image; the containers say their own order.\n"
     "Options may stand anywhere on the line; \"--\" ends them.\n";
 
 // Exit statuses.
@@ -32,6 +41,7 @@ constexpr int status_usage = 2;
 
 // What the command line asks for.
 struct request {
+  bool order_given = false;  // --do or --po
   std::int32_t sector_order = sector_order_prodos;
   bool force = false;
   std::vector<const char*> words;  // command, IMAGE, PATH, OUT
@@ -128,30 +138,95 @@ int extract(const prodos_volume& volume, const char* path, const char* out_path,
   return data_flushed(data, sink) ? status_ok : status_failed;
 }
 
-// Whether block 2 of the image begins with a volume directory header:
-// storage type 15 and a name of 1 to 15 characters.  An image too short to
-// hold it is left to the reader, which reports it.
-bool has_volume_header(std::span<const std::uint8_t> image, std::int32_t sector_order) {
-  // Block 2 is logical positions 4 and 5 of track 0; its first entry
-  // starts 4 bytes in.
-  const std::size_t at =
-      std::size_t{sector_bytes} * static_cast<std::size_t>(translation_for(sector_order)[4]) + 4;
-  return at >= image.size() || (image[at] >> 4 == 0xF && (image[at] & 15) != 0);
+// The first half of block 2 of the opened image, read in its order, when
+// it can be read (a note names a sector that cannot, unless `sink` is
+// silent); null otherwise.  The volume directory header lies in it.
+const std::uint8_t* volume_block_start(const disk_image& image, const message_sink& sink) {
+  const std::int64_t at =
+      std::int64_t{sector_bytes} * translation_for(image.sector_order)[2 * prodos_volume_key_block];
+  return disk_image_at(image, at, sector_bytes, sink);
+}
+
+// Whether `start` (the first half of block 2) begins with a volume
+// directory header.
+bool is_volume_header(const std::uint8_t* start) {
+  std::array<std::uint8_t, prodos_block_bytes> block{};
+  std::copy_n(start, sector_bytes, block.begin());
+  return prodos_is_volume_header(block);
+}
+
+// What keeps physical sector `physical` of track `track` from being read:
+// the track's reading for NIB and WOZ; for raw and 2IMG images, whether
+// the file holds the slot the sector is kept in ("not found" past the end
+// of a short image).
+sector_fault fault_of(const disk_image& image, int track, int physical) {
+  if (image.physical) return disk_image_sector_fault(image, track, physical);
+  const int slot = file_slot_of_physical(file_order_read_by(image.sector_order), physical);
+  const std::size_t end = std::size_t{track_bytes} * static_cast<std::size_t>(track) +
+                          std::size_t{sector_bytes} * static_cast<std::size_t>(slot + 1);
+  return end <= image.data.size() ? sector_fault::none : sector_fault::not_found;
+}
+
+// "container:", "order:", "volume:" and an "unreadable:" line for every
+// sector of the 35 tracks that cannot be read, in track then sector
+// order.  Status 0 when every sector can be read.
+int info(const disk_image& image, order_choice choice, std::FILE* data, const message_sink& sink) {
+  const disk_reading disk = describe_disk(image, choice);
+  bool all_readable = true;
+  if (data != nullptr) {
+    std::fprintf(data, "container: %s\norder: %s\n", container_text(disk).c_str(), order_text(disk).c_str());
+    // The sectors are listed below; no note names them here.
+    const std::uint8_t* start = volume_block_start(image, message_sink{});
+    if (start != nullptr && is_volume_header(start)) {
+      byte_cursor blocks{std::span<const std::uint8_t>(start + prodos_dir_first_entry, prodos_entry_bytes),
+                         prodos_field::total_blocks};
+      std::fprintf(data, "volume: /%.*s, %u blocks\n", start[prodos_dir_first_entry] & 15,
+                   reinterpret_cast<const char*>(start + prodos_dir_first_entry + prodos_field::name),
+                   static_cast<unsigned>(get_le16(blocks)));
+    } else {
+      std::fputs("volume: none\n", data);
+    }
+  }
+  for (int t = 0; t < disk_tracks; ++t)
+    for (int p = 0; p < sectors_per_track; ++p) {
+      const sector_fault fault = fault_of(image, t, p);
+      if (fault == sector_fault::none) continue;
+      all_readable = false;
+      if (data != nullptr) std::fprintf(data, "unreadable: track %d, sector %d (%s)\n", t, p, sector_fault_reason(fault));
+    }
+  if (!data_flushed(data, sink)) return status_failed;
+  return all_readable ? status_ok : status_failed;
 }
 
 int run(const request& r, std::FILE* data, const message_sink& sink) {
   const char* image_path = r.words[1];
-  byte_buffer image;
+  byte_buffer file;
   std::size_t size = 0;
-  if (prodos_read_image_file(image_path, image, size, sink) < 0) return status_failed;
-  const std::span<const std::uint8_t> bytes_read(image.get(), size);
-  if (!has_volume_header(bytes_read, r.sector_order)) {
+  if (prodos_read_image_file(image_path, file, size, sink) < 0) return status_failed;
+  disk_image image;
+  if (disk_image_open(image, std::move(file), size, image_path, r.sector_order, sink) < 0) {
+    say(sink, "memory exhaust!\n");
+    return status_failed;
+  }
+  // A raw image without --do or --po is read in the order its volume
+  // header shows, order 2 when it shows none.
+  order_request order;
+  order.given = r.order_given;
+  order.order = r.sector_order;
+  order.fallback = sector_order_prodos;
+  const order_choice choice = settle_sector_order(image, order, sink);
+  const std::string_view command = r.words[0];
+  if (command == "info") return image.supported ? info(image, choice, data, sink) : status_failed;
+  // A block 2 that cannot be read (or an image too short to hold it) is
+  // left to the reader, which reports it.
+  const std::uint8_t* start = volume_block_start(image, sink);
+  if (start != nullptr && !is_volume_header(start)) {
     say(sink, "error: no ProDOS volume directory in '%s'\n", image_path);
     return status_failed;
   }
   prodos_volume volume;
-  if (prodos_open(volume, bytes_read, image_path, r.sector_order, sink) < 0) return status_failed;
-  if (std::strcmp(r.words[0], "list") == 0) return list(volume, data, sink);
+  if (prodos_open_own(volume, std::move(image), sink) < 0) return status_failed;
+  if (command == "list") return list(volume, data, sink);
   return extract(volume, r.words[2], r.words.size() == 4 ? r.words[3] : nullptr, r.force, data, sink);
 }
 
@@ -166,10 +241,9 @@ int prodos_tool_main(int argc, char** argv, std::FILE* data, const message_sink&
       r.words.push_back(argv[i]);
     } else if (arg == "--") {
       options_end = true;
-    } else if (arg == "--do") {
-      r.sector_order = sector_order_dos;
-    } else if (arg == "--po") {
-      r.sector_order = sector_order_prodos;
+    } else if (arg == "--do" || arg == "--po") {
+      r.order_given = true;
+      r.sector_order = arg == "--do" ? sector_order_dos : sector_order_prodos;
     } else if (arg == "-f" || arg == "--force") {
       r.force = true;
     } else if (arg == "--help") {
@@ -186,6 +260,8 @@ int prodos_tool_main(int argc, char** argv, std::FILE* data, const message_sink&
     if (r.words.size() != 2) return usage_error("list takes one IMAGE", sink);
   } else if (command == "extract") {
     if (r.words.size() != 3 && r.words.size() != 4) return usage_error("extract takes IMAGE PATH [OUT]", sink);
+  } else if (command == "info") {
+    if (r.words.size() != 2) return usage_error("info takes one IMAGE", sink);
   } else {
     return usage_error("unknown command '" + std::string(command) + "'", sink);
   }

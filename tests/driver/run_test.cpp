@@ -232,18 +232,6 @@ TEST(Run, DefaultPlacesIgnoreTheHour) {
   EXPECT_EQ(a.output, b.output);
 }
 
-TEST(Run, SectorOrdersReadTheSameDisksAlike) {
-  disk_set translated(2), stored(1);
-  ASSERT_EQ(translated.run({"-D"}).exit_status, 0);
-  const program_result r = stored.run({"-D", "--do"});
-  ASSERT_EQ(r.exit_status, 0) << r.output;
-  for (const std::string& name : translated.bmp_files())
-    EXPECT_EQ(read_file(translated.dir.file(name)), read_file(stored.dir.file(name))) << name;
-  // Read in the wrong order, the program disk is no ProDOS volume.
-  const program_result wrong = stored.run({"-D"});
-  EXPECT_EQ(wrong.exit_status, 1);
-}
-
 TEST(Run, RetouchWrites24BitPictures) {
   disk_set disks;
   const program_result r = disks.run({"-K", "-B", "-B", "-B"});

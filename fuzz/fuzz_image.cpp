@@ -11,17 +11,8 @@
 #include "disk/disk_image.h"
 #include "fuzz_support.h"
 
-namespace {
-
-message_sink quiet_sink() {
-  static std::FILE* const null_file = std::fopen("/dev/null", "w");
-  return {null_file, null_file};
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  silence_stdout();
+  quiet_sink();
   return 0;
 }
 

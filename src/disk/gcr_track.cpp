@@ -56,10 +56,11 @@ int gcr_decode_data(const std::uint8_t* disk_bytes, std::uint8_t* sector) {
   // Bytes 0-85 take their low bits from bits 0-1 of the first 86 values,
   // bytes 86-171 from bits 2-3, bytes 172-255 from bits 4-5.
   const std::uint8_t* high = values.data() + gcr_aux_values;
-  for (int b = 0; b < 256; ++b) {
-    const int part = b / gcr_aux_values;
-    const std::uint32_t low = values[static_cast<std::size_t>(b - part * gcr_aux_values)] >> (2 * part);
-    sector[b] = static_cast<std::uint8_t>(high[b] << 2 | gcr_swap_2(low & 3));
+  for (int i = 0; i < gcr_aux_values; ++i) {
+    const std::uint32_t aux = values[static_cast<std::size_t>(i)];
+    sector[i] = static_cast<std::uint8_t>(high[i] << 2 | gcr_swap_2(aux & 3));
+    sector[i + 86] = static_cast<std::uint8_t>(high[i + 86] << 2 | gcr_swap_2((aux >> 2) & 3));
+    if (i + 172 < 256) sector[i + 172] = static_cast<std::uint8_t>(high[i + 172] << 2 | gcr_swap_2((aux >> 4) & 3));
   }
   return 0;
 }

@@ -128,9 +128,10 @@ case "$mode" in
     # reads (src/disk/prodos_open_file.cpp, src/map/category_read_file.cpp,
     # src/disk/disk_image_file.cpp) are not linked into them and are covered
     # by the unit tests alone.  The containers' readers are disk_image.cpp
-    # and gcr_track.cpp; what they include holds format facts and tables
-    # built while compiling (gcr_format.h, gcr_latch_table.h), which no run
-    # executes.
+    # and gcr_track.cpp; the headers they include (gcr_format.h,
+    # gcr_latch_table.h) hold the formats' facts, tables built while
+    # compiling, which no run executes, and two one-line codes the reader
+    # uses (gcr_44_value, gcr_swap_2).
     readers=(src/disk/prodos_volume.cpp src/disk/prodos_map.cpp src/disk/prodos_file.cpp
              src/map/category_read.cpp src/bitmap/bmp_read.cpp src/tiles/shape_import.cpp
              src/run/options.cpp src/disk/disk_image.cpp src/disk/gcr_track.cpp)

@@ -24,6 +24,10 @@ struct cell {
   std::uint8_t bits;
 };
 
+// The two 4-and-4 bytes of a value.
+constexpr std::uint8_t gcr_44_first(std::uint8_t v) { return static_cast<std::uint8_t>((v >> 1) | 0xAA); }
+constexpr std::uint8_t gcr_44_second(std::uint8_t v) { return static_cast<std::uint8_t>(v | 0xAA); }
+
 // The 6-and-2 values of a sector, before the running XOR.
 void split_sector(const std::uint8_t* sector, std::array<std::uint8_t, gcr_data_values - 1>& values) {
   for (int i = 0; i < gcr_aux_values; ++i) {

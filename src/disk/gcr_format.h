@@ -42,9 +42,8 @@ inline constexpr int gcr_aux_values = 86;
 inline constexpr int gcr_data_values = gcr_aux_values + 256 + 1;  // 343
 
 // 4-and-4: the odd bits of v in the first byte, the even bits in the
-// second, each padded with ones.
-constexpr std::uint8_t gcr_44_first(std::uint8_t v) { return static_cast<std::uint8_t>((v >> 1) | 0xAA); }
-constexpr std::uint8_t gcr_44_second(std::uint8_t v) { return static_cast<std::uint8_t>(v | 0xAA); }
+// second, each padded with ones (the writer's gcr_44_first and
+// gcr_44_second, disk_image_write.cpp); the value of the two bytes:
 constexpr std::uint8_t gcr_44_value(std::uint8_t first, std::uint8_t second) {
   return static_cast<std::uint8_t>(((first << 1) | 1) & second);
 }

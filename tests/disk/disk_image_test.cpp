@@ -173,7 +173,7 @@ TEST(DiskImage, DamagedFieldsAreNamedOnceAndNeverHandedOut) {
     ADD_FAILURE() << "no address field";
     return from;
   };
-  nib[field(2) + 3] = gcr_44_first(253);  // the volume: the checksum fails
+  nib[field(2) + 3] = 0xFE;  // the volume's first byte (FF for 254): the checksum fails
   const std::size_t a4 = field(4);
   std::replace(nib.begin() + static_cast<std::ptrdiff_t>(a4 + gcr_address_bytes),
                nib.begin() + static_cast<std::ptrdiff_t>(a4 + 40), gcr_data_mark, std::uint8_t{0xAB});

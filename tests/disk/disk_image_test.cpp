@@ -184,7 +184,7 @@ TEST(DiskImage, DamagedFieldsAreNamedOnceAndNeverHandedOut) {
   // running XOR ends at 0 all the same.
   const std::size_t d10 = field(10) + 30;
   std::size_t twin = d10 + 1;
-  while (nib[twin] != nib[d10]) ++twin;
+  while (twin < d10 + 300 && nib[twin] != nib[d10]) ++twin;
   ASSERT_LT(twin, d10 + 300);
   nib[d10] = nib[twin] = 0xAA;
   opened_image opened(nib, sector_order_prodos, "castle.nib");

@@ -7,29 +7,24 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "disk/disk_image.h"
 #include "fuzz_support.h"
 
-namespace {
-
-message_sink quiet_sink() {
-  static std::FILE* const null_file = std::fopen("/dev/null", "w");
-  return {null_file, null_file};
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  silence_stdout();
+  quiet_sink();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const message_sink sink = quiet_sink();
+  // The bytes handed over, as the programs hand over the file they read,
+  // in a buffer of exactly their size.
+  byte_buffer file(new std::uint8_t[size]);
+  if (size > 0) std::memcpy(file.get(), data, size);
   disk_image image;
-  if (disk_image_open(image, std::span<const std::uint8_t>(data, size), "fuzz", sector_order_dos, sink) < 0)
-    return 0;
+  if (disk_image_open(image, std::move(file), size, "fuzz", sector_order_dos, sink) < 0) return 0;
   if (image.supported && image.data.size() > static_cast<std::size_t>(disk_image_bytes) && image.physical)
     __builtin_trap();  // a decoded disk is one disk
   // Every sector as the readers ask for it; the bytes handed out must be

@@ -20,6 +20,7 @@
 #include "map/category_write.h"
 #include "disk/crc32.h"
 #include "disk/disk_image_write.h"
+#include "disk/gcr_format.h"
 #include "disk/nib_format.h"
 #include "disk/prodos_write.h"
 #include "disk/two_img_format.h"
@@ -332,12 +333,38 @@ void image_seeds(const fs::path& dir) {
   bytes disk35 = small_woz(out);
   disk35[woz_chunk(disk35, woz_info_id) + woz_info_disk_type_at] = woz_disk_35;
   keep("woz2_35", disk35);
+  // Headers and chunks the reader refuses, on the small one.
+  const auto changed = [&](const std::string& name, auto&& change) {
+    bytes f = small;
+    change(f);
+    woz_crc(f);
+    keep(name, f);
+  };
+  const std::size_t info = woz_chunk(small, woz_info_id), tmap = woz_chunk(small, woz_tmap_id);
+  const std::size_t trks = woz_chunk(small, woz_trks_id);
+  changed("woz_text_mode", [](bytes& f) { f[6] = 0x0A; });
+  changed("woz_info_version_4", [&](bytes& f) { f[info + woz_info_version_at] = 4; });
+  changed("woz_disk_type_7", [&](bytes& f) { f[info + woz_info_disk_type_at] = 7; });
+  changed("woz_no_info", [&](bytes& f) { std::memcpy(f.data() + info - 8, "JUNK", 4); });
+  changed("woz_info_cut", [&](bytes& f) { f.resize(info + 20); });
+  changed("woz_no_tmap", [&](bytes& f) { std::memcpy(f.data() + tmap - 8, "JUNK", 4); });
+  changed("woz_tmap_cut", [&](bytes& f) { f.resize(tmap + 100); });
+  changed("woz_no_trks", [&](bytes& f) { std::memcpy(f.data() + trks - 8, "JUNK", 4); });
+  changed("woz_flux_no_trks", [&](bytes& f) { std::memcpy(f.data() + trks - 8, "FLUX", 4); });
+  // Bit counts: not a whole number of bytes, and a track shorter than
+  // what is read of it, gone round many times.
+  changed("woz2_odd_bit_count", [&](bytes& f) { set_le32_at(f, trks + 4, le32_at(f, trks + 4) - 3); });
+  changed("woz2_short_track", [&](bytes& f) { set_le32_at(f, trks + 4, 1001); });
   // WOZ 1 cut to its first records.
   options = {};
   options.version = 1;
   write_woz(disk, disk_file_order::dos, out, options);
   out.resize(woz_chunk(out, woz_trks_id) + 2 * woz1_record_bytes);
   keep("woz1_cut", out);
+  const std::size_t bit_count_at = woz_chunk(out, woz_trks_id) + woz1_bit_count_at;
+  out[bit_count_at] = static_cast<std::uint8_t>(out[bit_count_at] - 5);
+  woz_crc(out);
+  keep("woz1_odd_bit_count", out);
   // NIB, whole and turned; 2IMG of each format, and one of NIB tracks cut
   // to two tracks.
   gcr_layout turned;
@@ -349,11 +376,45 @@ void image_seeds(const fs::path& dir) {
     if (format == 2) out.resize(two_img_header_bytes + 2 * nib_track_bytes);
     keep("2img" + std::to_string(format), out);
   }
+  // Damaged fields on track 0 of the 2IMG of NIB tracks: sector 2's
+  // address checksum, sector 4's data mark, a byte of sector 6's data,
+  // sector 8's address mark; and track 1's first address field in track
+  // 0's leading sync bytes.
+  bytes fields = out;
+  const auto address_field = [&fields](std::size_t track, int sector) {
+    const std::size_t from = two_img_header_bytes + nib_track_bytes * track;
+    for (std::size_t i = from; i + gcr_address_bytes < from + nib_track_bytes; ++i)
+      if (fields[i] == gcr_mark_1 && fields[i + 2] == gcr_address_mark && gcr_44_value(fields[i + 7], fields[i + 8]) == sector)
+        return i;
+    return from;
+  };
+  fields[address_field(0, 2) + 3] ^= 0x01;
+  for (std::size_t i = address_field(0, 4) + gcr_address_bytes; i < address_field(0, 4) + 40; ++i)
+    if (fields[i] == gcr_data_mark) fields[i] = 0xAB;
+  fields[address_field(0, 6) + 100] ^= 0x01;
+  fields[address_field(0, 8) + 2] = 0xB5;
+  std::copy_n(fields.begin() + static_cast<std::ptrdiff_t>(address_field(1, 0)), gcr_address_bytes,
+              fields.begin() + two_img_header_bytes + 40);
+  keep("2img2_damaged_fields", fields);
+  // 2IMG headers the reader refuses.
   out.resize(two_img_header_bytes + 4096);
   set_le32_at(out, two_img_format_at, 1);
   set_le32_at(out, two_img_data_length_at, 0);
   keep("2img_blocks", out);
+  bytes header = out;
+  set_le32_at(header, two_img_data_length_at, 819200);
+  keep("2img_800k", header);
+  set_le32_at(header, two_img_format_at, 3);
+  keep("2img_format_3", header);
+  set_le32_at(header, two_img_format_at, two_img_format_nib);
+  keep("2img_nib_short", header);
+  set_le32_at(header, two_img_data_offset_at, 16);
+  keep("2img_offset_in_header", header);
   keep("raw_short", bytes(disk.begin(), disk.begin() + 3000));
+  // A raw image of a NIB's length: no address field, so raw.
+  bytes nib_length(disk.begin(), disk.end());
+  nib_length.insert(nib_length.end(), disk.begin(), disk.begin() + (nib_image_bytes - disk_image_bytes));
+  keep("raw_nib_length", nib_length);
 }
 
 }  // namespace

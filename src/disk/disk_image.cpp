@@ -221,14 +221,8 @@ int open_image(disk_image& image, const char* path, std::int32_t raw_order, cons
 }  // namespace
 
 const char* disk_container_name(disk_container container) {
-  switch (container) {
-    case disk_container::raw: return "raw";
-    case disk_container::two_img: return "2IMG";
-    case disk_container::nib: return "NIB";
-    case disk_container::woz1: return "WOZ 1";
-    case disk_container::woz2: return "WOZ 2";
-  }
-  return "raw";
+  constexpr std::array<const char*, 5> names = {"raw", "2IMG", "NIB", "WOZ 1", "WOZ 2"};  // by disk_container
+  return names[static_cast<std::size_t>(container)];
 }
 
 int disk_image_open(disk_image& image, std::span<const std::uint8_t> file, const char* path,

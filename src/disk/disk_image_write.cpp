@@ -24,6 +24,21 @@ struct cell {
   std::uint8_t bits;
 };
 
+// The two 4-and-4 bytes of a value.
+constexpr std::uint8_t gcr_44_first(std::uint8_t v) { return static_cast<std::uint8_t>((v >> 1) | 0xAA); }
+constexpr std::uint8_t gcr_44_second(std::uint8_t v) { return static_cast<std::uint8_t>(v | 0xAA); }
+
+// The 6-and-2 values of a sector, before the running XOR.
+void split_sector(const std::uint8_t* sector, std::array<std::uint8_t, gcr_data_values - 1>& values) {
+  for (int i = 0; i < gcr_aux_values; ++i) {
+    std::uint8_t aux = gcr_swap_2(sector[i]);
+    aux = static_cast<std::uint8_t>(aux | gcr_swap_2(sector[i + 86]) << 2);
+    if (i + 172 < 256) aux = static_cast<std::uint8_t>(aux | gcr_swap_2(sector[i + 172]) << 4);
+    values[static_cast<std::size_t>(i)] = aux;
+  }
+  for (int b = 0; b < 256; ++b) values[static_cast<std::size_t>(gcr_aux_values + b)] = static_cast<std::uint8_t>(sector[b] >> 2);
+}
+
 void add_syncs(std::vector<cell>& cells, int count, int sync_bits) {
   for (int i = 0; i < count; ++i) cells.push_back({gcr_sync_byte, static_cast<std::uint8_t>(sync_bits)});
 }
@@ -78,6 +93,17 @@ bool whole_disk(std::span<const std::uint8_t> raw) {
 }
 
 }  // namespace
+
+void gcr_encode_data(const std::uint8_t* sector, std::uint8_t* disk_bytes) {
+  std::array<std::uint8_t, gcr_data_values - 1> values{};
+  split_sector(sector, values);
+  std::uint8_t previous = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    disk_bytes[i] = gcr_write_table[static_cast<std::size_t>(values[i] ^ previous)];
+    previous = values[i];
+  }
+  disk_bytes[values.size()] = gcr_write_table[previous];
+}
 
 void gcr_lay_out_nib_track(std::span<const std::uint8_t> raw, disk_file_order order, int track,
                            const gcr_layout& layout, bytes& out) {

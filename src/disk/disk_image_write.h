@@ -27,6 +27,9 @@ struct gcr_layout {
   std::uint32_t rotation = 0;
 };
 
+// The 343 disk bytes of the data field of a 256-byte sector (gcr_format.h).
+void gcr_encode_data(const std::uint8_t* sector, std::uint8_t* disk_bytes);
+
 // The disk bytes of track `track` of `raw` (its sectors stored in
 // `order`), FF sync bytes of 8 bits (NIB), filling exactly `length` bytes;
 // or, with `sync_bits` 10, as a bit stream whose sync bytes carry two zero

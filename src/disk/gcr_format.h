@@ -1,6 +1,6 @@
 // The fields of a 16-sector 5.25-inch track, as disk bytes: the marks, the
 // 4-and-4 code of the address field and the 6-and-2 code of the data
-// field.  The track readers and the image writers share these.
+// field.  The track reader and the image writers share these facts.
 //
 //   address field   D5 AA 96, volume, track, sector, checksum (the XOR of
 //                   the three), each as two 4-and-4 bytes, then DE AA EB
@@ -31,14 +31,19 @@ inline constexpr std::uint8_t gcr_default_volume = 254;
 // Address field: 3 marks and 4 values of 2 bytes.
 inline constexpr int gcr_address_bytes = 3 + 8;
 // Data field: 86 values of the low bits, 256 of the high six bits, and
-// the checksum.
+// the checksum.  Value i (0..85) holds the low two bits of bytes i, i + 86
+// and i + 172 in its bits 0-1, 2-3 and 4-5 (each pair swapped; bytes 256
+// and 257 do not exist, their bits are 0), value 86 + b the high six bits
+// of byte b.  Each value is written XORed with the one before, and the
+// last value follows as the checksum, so that the running XOR of all 343
+// ends at 0.  (The writer encodes, disk_image_write.cpp; the track reader
+// decodes, gcr_track.cpp.)
 inline constexpr int gcr_aux_values = 86;
 inline constexpr int gcr_data_values = gcr_aux_values + 256 + 1;  // 343
 
 // 4-and-4: the odd bits of v in the first byte, the even bits in the
-// second, each padded with ones.
-constexpr std::uint8_t gcr_44_first(std::uint8_t v) { return static_cast<std::uint8_t>((v >> 1) | 0xAA); }
-constexpr std::uint8_t gcr_44_second(std::uint8_t v) { return static_cast<std::uint8_t>(v | 0xAA); }
+// second, each padded with ones (the writer's gcr_44_first and
+// gcr_44_second, disk_image_write.cpp); the value of the two bytes:
 constexpr std::uint8_t gcr_44_value(std::uint8_t first, std::uint8_t second) {
   return static_cast<std::uint8_t>(((first << 1) | 1) & second);
 }
@@ -64,54 +69,4 @@ inline constexpr std::array<std::uint8_t, 256> gcr_read_table = make_gcr_read_ta
 // Two low bits in the order the data field keeps them: swapped.
 constexpr std::uint8_t gcr_swap_2(std::uint32_t v) {
   return static_cast<std::uint8_t>(((v & 1) << 1) | ((v >> 1) & 1));
-}
-
-// The 6-and-2 values of a sector, before the running XOR: value i (0..85)
-// holds the low two bits of bytes i, i + 86 and i + 172 in its bits 0-1,
-// 2-3 and 4-5 (each pair swapped; bytes 256 and 257 do not exist, their
-// bits are 0), value 86 + b the high six bits of byte b.
-inline void gcr_split_sector(const std::uint8_t* sector, std::array<std::uint8_t, gcr_data_values - 1>& values) {
-  for (int i = 0; i < gcr_aux_values; ++i) {
-    std::uint8_t aux = gcr_swap_2(sector[i]);
-    aux = static_cast<std::uint8_t>(aux | gcr_swap_2(sector[i + 86]) << 2);
-    if (i + 172 < 256) aux = static_cast<std::uint8_t>(aux | gcr_swap_2(sector[i + 172]) << 4);
-    values[static_cast<std::size_t>(i)] = aux;
-  }
-  for (int b = 0; b < 256; ++b) values[static_cast<std::size_t>(gcr_aux_values + b)] = static_cast<std::uint8_t>(sector[b] >> 2);
-}
-
-// Encodes 256 bytes as the 343 disk bytes of a data field: each value
-// XORed with the one before, then the last value as the checksum.
-inline void gcr_encode_data(const std::uint8_t* sector, std::uint8_t* disk_bytes) {
-  std::array<std::uint8_t, gcr_data_values - 1> values{};
-  gcr_split_sector(sector, values);
-  std::uint8_t previous = 0;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    disk_bytes[i] = gcr_write_table[static_cast<std::size_t>(values[i] ^ previous)];
-    previous = values[i];
-  }
-  disk_bytes[values.size()] = gcr_write_table[previous];
-}
-
-// Decodes the 343 disk bytes of a data field into 256 bytes.  0, or -1
-// when a byte stands for no value or the checksum fails (the sector may
-// then be partly written).
-inline int gcr_decode_data(const std::uint8_t* disk_bytes, std::uint8_t* sector) {
-  std::array<std::uint8_t, gcr_data_values> values{};
-  std::uint8_t running = 0, bad = 0;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const std::uint8_t v = gcr_read_table[disk_bytes[i]];
-    bad |= static_cast<std::uint8_t>(v >> 7);  // gcr_invalid has its top bit set
-    running = static_cast<std::uint8_t>(running ^ v);
-    values[i] = running;
-  }
-  // The checksum value makes the running XOR 0.
-  if (bad != 0 || values[gcr_data_values - 1] != 0) return -1;
-  for (int b = 0; b < 256; ++b) {
-    const std::uint8_t aux = values[static_cast<std::size_t>(b % gcr_aux_values)];
-    const int shift = 2 * (b / gcr_aux_values);
-    sector[b] = static_cast<std::uint8_t>(values[static_cast<std::size_t>(gcr_aux_values + b)] << 2 |
-                                          gcr_swap_2(static_cast<std::uint32_t>(aux >> shift) & 3));
-  }
-  return 0;
 }

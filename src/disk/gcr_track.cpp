@@ -1,42 +1,18 @@
-// The latch and the field search of gcr_track.h.
+// The latch, the 6-and-2 decoder and the field search of gcr_track.h.
 #include "disk/gcr_track.h"
 
 #include <cstring>
 
 #include "disk/gcr_format.h"
+#include "disk/gcr_latch_table.h"
 #include "disk/sector_skew.h"
 
 namespace {
 
-// The latch, a byte of bits a step.  Between disk bytes the latch holds
-// the bits shifted in so far, a value below 128 (the top bit still 0).
-// Entry 256 * state + input: the state after the 8 bits of `input`, in the
-// low byte, and the disk byte completed meanwhile in the high byte (0 for
-// none).  A disk byte needs 8 bits from its first 1 bit, so 8 bits
-// complete at most one.
-constexpr std::array<std::uint16_t, 128 * 256> make_latch_table() {
-  std::array<std::uint16_t, 128 * 256> table{};
-  for (unsigned state = 0; state < 128; ++state) {
-    for (unsigned input = 0; input < 256; ++input) {
-      unsigned latch = state, done = 0;
-      for (int bit = 7; bit >= 0; --bit) {
-        latch = ((latch << 1) | ((input >> bit) & 1)) & 0xFF;
-        if ((latch & 0x80) != 0) {
-          done = latch;
-          latch = 0;
-        }
-      }
-      table[256 * state + input] = static_cast<std::uint16_t>(done << 8 | latch);
-    }
-  }
-  return table;
-}
-constexpr std::array<std::uint16_t, 128 * 256> latch_table = make_latch_table();
-
 // Runs the latch over whole bytes of bits.
 inline void latch_run(const std::uint8_t* bits, std::size_t count, unsigned& state, std::uint8_t*& out) {
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint16_t step = latch_table[(state << 8) | bits[i]];
+    const std::uint16_t step = gcr_latch_table[(state << 8) | bits[i]];
     state = step & 0xFF;
     *out = static_cast<std::uint8_t>(step >> 8);
     out += step >> 15;  // a completed byte has its top bit set
@@ -45,20 +21,13 @@ inline void latch_run(const std::uint8_t* bits, std::size_t count, unsigned& sta
 
 inline int bit_at(const std::uint8_t* bits, std::uint64_t i) { return (bits[i >> 3] >> (7 - (i & 7))) & 1; }
 
-// Priority of the readings of a sector: the higher the better.
-int rank(sector_fault fault) {
-  switch (fault) {
-    case sector_fault::none: return 4;
-    case sector_fault::bad_data_checksum: return 3;
-    case sector_fault::no_data_field: return 2;
-    case sector_fault::bad_address_checksum: return 1;
-    case sector_fault::not_found: return 0;
-  }
-  return 0;
-}
+// Priority of the readings of a sector, by sector_fault: the higher the
+// better (whole, then bad data checksum, no data field, bad address
+// checksum, not found).
+constexpr std::array<int, 5> rank = {4, 0, 1, 2, 3};
 
 void keep_better(sector_fault& kept, sector_fault found) {
-  if (rank(found) > rank(kept)) kept = found;
+  if (rank[static_cast<std::size_t>(found)] > rank[static_cast<std::size_t>(kept)]) kept = found;
 }
 
 // How far after an address field its data field may start: the gap
@@ -68,14 +37,32 @@ constexpr std::size_t data_search_bytes = 48;
 }  // namespace
 
 const char* sector_fault_reason(sector_fault fault) {
-  switch (fault) {
-    case sector_fault::none: return "";
-    case sector_fault::not_found: return "not found";
-    case sector_fault::bad_address_checksum: return "bad address checksum";
-    case sector_fault::no_data_field: return "no data field";
-    case sector_fault::bad_data_checksum: return "bad data checksum";
+  constexpr std::array<const char*, 5> reasons = {"", "not found", "bad address checksum", "no data field",
+                                                  "bad data checksum"};
+  return reasons[static_cast<std::size_t>(fault)];
+}
+
+int gcr_decode_data(const std::uint8_t* disk_bytes, std::uint8_t* sector) {
+  std::array<std::uint8_t, gcr_data_values> values;
+  std::uint8_t running = 0, any = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::uint8_t v = gcr_read_table[disk_bytes[i]];
+    any |= v;  // gcr_invalid has its top bit set, the values do not
+    running = static_cast<std::uint8_t>(running ^ v);
+    values[i] = running;
   }
-  return "";
+  // The checksum value makes the running XOR 0.
+  if ((any & 0x80) != 0 || running != 0) return -1;
+  // Bytes 0-85 take their low bits from bits 0-1 of the first 86 values,
+  // bytes 86-171 from bits 2-3, bytes 172-255 from bits 4-5.
+  const std::uint8_t* high = values.data() + gcr_aux_values;
+  for (int i = 0; i < gcr_aux_values; ++i) {
+    const std::uint32_t aux = values[static_cast<std::size_t>(i)];
+    sector[i] = static_cast<std::uint8_t>(high[i] << 2 | gcr_swap_2(aux & 3));
+    sector[i + 86] = static_cast<std::uint8_t>(high[i + 86] << 2 | gcr_swap_2((aux >> 2) & 3));
+    if (i + 172 < 256) sector[i + 172] = static_cast<std::uint8_t>(high[i + 172] << 2 | gcr_swap_2((aux >> 4) & 3));
+  }
+  return 0;
 }
 
 std::uint64_t gcr_latch_bit_span(std::uint32_t bit_count) {

@@ -45,6 +45,11 @@ std::uint64_t gcr_latch_bit_span(std::uint32_t bit_count);
 // The disk bytes of a NIB track read one turn and gcr_wrap_bytes more.
 void gcr_circular_bytes(std::span<const std::uint8_t> track, bytes& out);
 
+// Decodes the 343 disk bytes of a data field (gcr_format.h) into 256
+// bytes.  0, or -1 when a byte stands for no value or the checksum fails
+// (the sector may then be partly written).
+int gcr_decode_data(const std::uint8_t* disk_bytes, std::uint8_t* sector);
+
 // The outcome of reading a track.
 struct gcr_track_read {
   std::array<sector_fault, 16> faults{};  // by physical sector

@@ -1,5 +1,5 @@
-// Helpers shared by the disk image tests: sample disks whose every sector
-// differs, a message sink that keeps what is written to it, and the check
+// Helpers shared by the disk image tests: a sample disk whose every sector
+// differs, containers made of it, the notes an open writes, and the check
 // that an image gives the sectors of a raw one.
 #pragma once
 
@@ -10,8 +10,10 @@
 #include <random>
 #include <string>
 
+#include "disk/crc32.h"
 #include "disk/disk_image.h"
-#include "disk/sector_skew.h"
+#include "disk/disk_image_write.h"
+#include "disk/woz_format.h"
 
 // A 143,360-byte disk of noise, each sector beginning with its track and
 // its slot in the file.
@@ -26,58 +28,64 @@ inline bytes sample_disk(std::uint32_t seed = 7) {
   return disk;
 }
 
-// A sink whose two channels are kept in memory.
-struct kept_messages {
-  char* console_text = nullptr;
-  char* diagnostics_text = nullptr;
-  std::size_t console_size = 0, diagnostics_size = 0;
-  std::FILE* console = open_memstream(&console_text, &console_size);
-  std::FILE* diagnostics = open_memstream(&diagnostics_text, &diagnostics_size);
-  kept_messages() = default;
-  kept_messages(const kept_messages&) = delete;
-  kept_messages& operator=(const kept_messages&) = delete;
-  ~kept_messages() {
-    std::fclose(console);
-    std::fclose(diagnostics);
-    std::free(console_text);
-    std::free(diagnostics_text);
-  }
-  message_sink sink() const { return {console, diagnostics}; }
-  std::string notes() {
-    std::fflush(diagnostics);
-    return std::string(diagnostics_text, diagnostics_size);
-  }
-};
+inline bytes woz_of(const bytes& raw, int version, disk_file_order order = disk_file_order::dos,
+                    woz_write_options options = {}) {
+  options.version = version;
+  bytes out;
+  EXPECT_EQ(write_woz(raw, order, out, options), 0);
+  return out;
+}
 
-// An image opened from bytes in memory, and the notes of the open.
+inline std::uint32_t le32(const bytes& f, std::size_t at) {
+  return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24;
+}
+inline void set_le(bytes& f, std::size_t at, std::uint32_t v, int size = 4) {
+  for (int i = 0; i < size; ++i) f[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Where a chunk's data starts in a WOZ file; 0 when it has none.
+inline std::size_t chunk_at(const bytes& f, const char (&id)[4]) {
+  for (std::size_t pos = 12; pos + 8 <= f.size(); pos += 8 + le32(f, pos + 4))
+    if (std::memcmp(f.data() + pos, id, 4) == 0) return pos + 8;
+  return 0;
+}
+
+// Sets the CRC-32 of a WOZ file after its bytes were changed.
+inline void fix_crc(bytes& f) { set_le(f, woz_crc_at, crc32_of(std::span<const std::uint8_t>(f).subspan(woz_header_bytes))); }
+
+// An image opened from bytes in memory, and the notes written meanwhile
+// (the console goes nowhere: the layer writes only notes).
 struct opened_image {
   bytes file;
-  kept_messages messages;
+  char* notes_text = nullptr;
+  std::size_t notes_size = 0;
+  std::FILE* notes_file = open_memstream(&notes_text, &notes_size);
   disk_image image;
   int result = 0;
-  opened_image(bytes contents, std::int32_t raw_order = sector_order_prodos, const char* path = "disk.img")
+  explicit opened_image(bytes contents, std::int32_t raw_order = sector_order_prodos, const char* path = "disk.img")
       : file(std::move(contents)) {
-    result = disk_image_open(image, file, path, raw_order, messages.sink());
+    result = disk_image_open(image, file, path, raw_order, sink());
   }
-  const std::uint8_t* at(std::int64_t offset, std::size_t size = 256) {
-    return disk_image_at(image, offset, size, messages.sink());
-  }
+  opened_image(const opened_image&) = delete;
+  ~opened_image() { std::fclose(notes_file), std::free(notes_text); }
+  message_sink sink() const { return {nullptr, notes_file}; }
+  std::string notes() { return std::fflush(notes_file), std::string(notes_text, notes_size); }
+  const std::uint8_t* at(std::int64_t offset, std::size_t size = 256) { return disk_image_at(image, offset, size, sink()); }
 };
 
-// Whether every sector read through `image` as the readers do (logical
-// position k of track t in the image's sector order) is the sector of
-// `raw`, a file in `raw_order`, read the same way with the right option.
-// Counts the sectors that differ or cannot be read.
+// The number of sectors that, read through `opened` as the readers do
+// (position k of track t in the image's sector order), differ from or
+// cannot stand for the sector of `raw`, a file in `raw_order` read the
+// same way with the right option.
 inline int sectors_differing(opened_image& opened, const bytes& raw, disk_file_order raw_order) {
   int differing = 0;
   const auto& image_table = translation_for(opened.image.sector_order);
   const auto& raw_table = translation_for(sector_order_reading(raw_order));
   for (int t = 0; t < disk_tracks; ++t) {
     for (std::size_t k = 0; k < 16; ++k) {
-      const std::int64_t at = std::int64_t{track_bytes} * t + sector_bytes * image_table[k];
-      const std::uint8_t* sector = opened.at(at);
+      const std::uint8_t* sector = opened.at(std::int64_t{track_bytes} * t + sector_bytes * image_table[k]);
       const std::size_t raw_at = static_cast<std::size_t>(track_bytes * t + sector_bytes * raw_table[k]);
-      if (sector == nullptr || std::memcmp(sector, raw.data() + raw_at, sector_bytes) != 0) ++differing;
+      differing += sector == nullptr || std::memcmp(sector, raw.data() + raw_at, sector_bytes) != 0;
     }
   }
   return differing;

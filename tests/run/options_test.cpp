@@ -19,10 +19,9 @@ struct parse_result {
   std::shared_ptr<arg_vector> args;
 };
 
-parse_result parse(std::vector<std::string> args) {
-  args.insert(args.begin(), "zud2avuze");
+parse_result parse(const std::vector<std::string>& args) {
   parse_result r;
-  r.args = std::make_shared<arg_vector>(std::move(args));
+  r.args = std::make_shared<arg_vector>(std::vector<std::string>{"zud2avuze"}, args);
   testing::internal::CaptureStdout();
   r.result = parse_options(r.args->argc(), r.args->argv(), r.opts, standard_sink());
   r.output = testing::internal::GetCapturedStdout();

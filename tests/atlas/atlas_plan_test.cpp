@@ -1,7 +1,8 @@
 // The atlas's plan on the demo disk set: each piece is kept once, bands
 // hold only changed rows and lay every picture's tiles over its base.  (The
 // pictures themselves, put together from the atlas's files, are compared
-// with the renderer's by check_atlas_pictures.py.)
+// with the renderer's at hours and at the default places by
+// check_atlas_pictures.py.)
 #include "atlas/atlas_plan.h"
 
 #include <gtest/gtest.h>
@@ -105,26 +106,4 @@ TEST(AtlasPlan, EachPieceIsKeptOnceAndOnlyChangedRowsAreBanded) {
   // A few floors of the dwellings look alike: fewer pictures than views.
   EXPECT_EQ(plan.distinct_views, static_cast<int>(views));
   EXPECT_LT(plan.distinct_pictures, plan.distinct_views);
-}
-
-TEST(AtlasPlan, SettingsComposeAsTheRendererDoes) {
-  const demo_set demo;
-  const category_data& towne = demo.categories[3];
-  for (int j : {0, 3}) {
-    const map_table_entry entry = map_table[3][static_cast<std::size_t>(j)];
-    const map_scene noon = compose_setting(towne, j, 12, 0, 0);
-    const map_scene expected = compose_map(map_cells(towne.maps, j), location_cells(towne.npcs, entry.location),
-                                           entry.floor, {12, 0, 0});
-    EXPECT_TRUE(noon.tiles == expected.tiles);
-    // The default setting: every NPC at its default place, at hour 9.
-    npc_data moved = towne.npcs;
-    copy_default_places(moved);
-    const map_scene by_default = compose_setting(towne, j, default_setting, 0, 1);
-    EXPECT_TRUE(by_default.tiles == compose_map(map_cells(towne.maps, j), location_cells(moved, entry.location),
-                                                entry.floor, {9, 0, 1})
-                                        .tiles);
-  }
-  EXPECT_EQ(time_setting_name(0), "0");
-  EXPECT_EQ(time_setting_name(23), "23");
-  EXPECT_EQ(time_setting_name(default_setting), "default");
 }

@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <map>
 #include <set>
-#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -21,6 +18,7 @@
 #include "common/byte_order.h"
 #include "demo/demo_disks.h"
 #include "disk/prodos_write.h"
+#include "support/child_process.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -55,38 +53,6 @@ pid_t ended_process() {
   if (pid == 0) _exit(0);
   waitpid(pid, nullptr, 0);
   return pid;
-}
-
-// Starts qz-atlas in `cwd`, its standard error into the file `errors` and
-// its standard output thrown away; with a file size limit when
-// `max_file_bytes` is not 0 (writes beyond it then fail).
-pid_t start_atlas(const std::string& cwd, const std::vector<std::string>& args, const std::string& errors,
-                  rlim_t max_file_bytes = 0) {
-  std::vector<std::string> strings{QZ_ATLAS_PATH};
-  strings.insert(strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(open("/dev/null", O_RDWR), 1);
-    dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    if (chdir(cwd.c_str()) != 0) _exit(127);
-    if (max_file_bytes != 0) {
-      const rlimit limit{max_file_bytes, max_file_bytes};
-      setrlimit(RLIMIT_FSIZE, &limit);
-      std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails
-    }
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-int wait_for(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return status;
 }
 
 }  // namespace
@@ -200,11 +166,11 @@ TEST(AtlasRun, FailuresLeaveNoHalfAtlasAndLoseNothing) {
   EXPECT_EQ(damaged.errors, run_program(ZUD2AVUZE_PATH, {"-d1", "short.dsk"}, demo.dir.path.string()).output);
 
   // No room for the files: a write fails after some are written.
-  const temp_dir logs;
-  const int limited =
-      wait_for(start_atlas(demo.dir.path.string(), {"-d4", "keep.dsk", "--overwrite"}, logs.file("err"), 65536));
-  EXPECT_TRUE(WIFEXITED(limited) && WEXITSTATUS(limited) == 1);
-  EXPECT_NE(text_of(logs.file("err")).find("': File too large\n"), std::string::npos) << text_of(logs.file("err"));
+  const program_result limited = run_in_child(
+      [&] { return chdir(demo.dir.path.c_str()) == 0 ? exec_with_output(QZ_ATLAS_PATH, {"-d4", "keep.dsk", "--overwrite"}, "/dev/null") : 126; },
+      65536);
+  EXPECT_EQ(limited.exit_status, 1);
+  EXPECT_NE(limited.output.find("': File too large\n"), std::string::npos) << limited.output;
 
   // Folders that cannot be made.
   const program_result no_parent = demo.atlas({"-d4", "keep.dsk", "-o", "missing/atlas"});
@@ -245,7 +211,8 @@ TEST(AtlasRun, MessagesThatCannotBeWrittenFailTheBuild) {
     _exit(127);
   }
   close(pipe_ends[1]);
-  const int status = wait_for(pid);
+  int status = 0;
+  waitpid(pid, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_FALSE(fs::exists(demo.path("atlas")));
   EXPECT_TRUE(demo.leftovers().empty());
@@ -256,24 +223,17 @@ TEST(AtlasRun, InterruptedBuildsKeepTheOldAtlasAndAreCleanedUp) {
   ASSERT_EQ(demo.atlas({"-C"}).exit_status, 0);
   const std::string json = text_of(demo.path("atlas/atlas.json"));
 
-  // Stopped by a signal while it works, and killed outright: the earlier
-  // atlas stays whole either way.
+  // Stopped by a signal as it writes its first picture file, and killed
+  // outright: the earlier atlas stays whole either way.
   for (const int signal : {SIGINT, SIGKILL}) {
-    const pid_t pid = start_atlas(demo.dir.path.string(), {"-B", "-B", "--overwrite"}, "/dev/null");
-    const std::string build = demo.path(".atlas.qz-atlas-new." + std::to_string(pid));
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!fs::exists(build + "/pictures") && std::chrono::steady_clock::now() < give_up)
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    kill(pid, signal);
-    const int status = wait_for(pid);
-    if (!WIFSIGNALED(status)) {
-      // It finished first: then it is a whole new atlas.
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-      GTEST_SKIP() << "the build finished before it could be stopped";
-    }
-    EXPECT_EQ(WTERMSIG(status), signal);
+    bool opened = false;
+    const int status =
+        signal_when_opened(QZ_ATLAS_PATH, {"--overwrite"}, demo.dir.path.string(), "/pictures/", signal, opened);
+    if (status == -1) GTEST_SKIP() << "the program cannot be traced here";
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
     EXPECT_EQ(text_of(demo.path("atlas/atlas.json")), json);
-    EXPECT_EQ(fs::exists(build), signal == SIGKILL);  // a handled signal cleans up
+    EXPECT_EQ(demo.leftovers().size(), signal == SIGKILL ? 1u : 0u);  // a handled signal cleans up
   }
 
   // Leftovers of builds whose process has ended are removed; an atlas one

@@ -20,10 +20,6 @@ std::string base64_of(const bytes& data) {
 
 TEST(PictureFile, Base64AsOpenSslDecodesIt) {
   EXPECT_EQ(base64_of({}), "");
-  EXPECT_EQ(base64_of({'f'}), "Zg==");
-  EXPECT_EQ(base64_of({'f', 'o'}), "Zm8=");
-  EXPECT_EQ(base64_of({'f', 'o', 'o'}), "Zm9v");
-  EXPECT_EQ(base64_of({0xFB, 0xFF, 0xBF}), "+/+/");
   std::mt19937 random(5);
   for (std::size_t size : {1u, 2u, 3u, 4u, 100u, 65537u}) {
     bytes data(size);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "common/buffer.h"
@@ -14,6 +15,14 @@
 #include "disk/disk_image_write.h"
 #include "disk/nib_format.h"
 #include "disk/woz_format.h"
+
+// Bytes of a fixed pseudo-random pattern, so that every sector differs.
+inline bytes noise(std::size_t size, std::uint32_t seed = 1) {
+  std::mt19937 generator(seed);
+  bytes out(size);
+  for (auto& b : out) b = static_cast<std::uint8_t>(generator() >> 24);
+  return out;
+}
 
 enum class container_kind { two_img, nib, woz1, woz2 };
 
@@ -56,23 +65,26 @@ inline std::size_t nib_address_field(const bytes& nib, int track, int physical) 
   return 0;
 }
 
-inline std::uint32_t woz_le(const bytes& woz, std::size_t at, int count) {
+// The `count`-byte little-endian number at `at`, read and set.
+inline std::uint32_t le_at(const bytes& f, std::size_t at, int count = 4) {
   std::uint32_t v = 0;
-  for (int i = count - 1; i >= 0; --i) v = v << 8 | woz[at + static_cast<std::size_t>(i)];
+  for (int i = count - 1; i >= 0; --i) v = v << 8 | f[at + static_cast<std::size_t>(i)];
   return v;
+}
+inline void set_le(bytes& f, std::size_t at, std::uint32_t v, int count = 4) {
+  for (int i = 0; i < count; ++i) f[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 // Where the data of the chunk `id` of a WOZ file starts (0: no such chunk).
 inline std::size_t woz_chunk(const bytes& woz, const char (&id)[4]) {
-  for (std::size_t pos = woz_header_bytes; pos + woz_chunk_header_bytes <= woz.size(); pos += 8 + woz_le(woz, pos + 4, 4))
+  for (std::size_t pos = woz_header_bytes; pos + woz_chunk_header_bytes <= woz.size(); pos += 8 + le_at(woz, pos + 4))
     if (std::memcmp(woz.data() + pos, id, 4) == 0) return pos + 8;
   return 0;
 }
 
 // Sets the CRC-32 of a WOZ file to match its bytes again.
 inline void woz_fix_crc(bytes& woz) {
-  const std::uint32_t crc = crc32_of(std::span<const std::uint8_t>(woz).subspan(woz_header_bytes));
-  for (int i = 0; i < 4; ++i) woz[woz_crc_at + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+  set_le(woz, woz_crc_at, crc32_of(std::span<const std::uint8_t>(woz).subspan(woz_header_bytes)));
 }
 
 // Zeroes the bits of track `track` of a WOZ 2 file from `from` to `to`
@@ -82,7 +94,7 @@ inline void wipe_woz2_bits(bytes& woz, int track, double from, double to) {
   const std::size_t tmap = woz_chunk(woz, woz_tmap_id), trks = woz_chunk(woz, woz_trks_id);
   ASSERT_TRUE(tmap != 0 && trks != 0);
   const std::size_t entry = trks + woz2_entry_bytes * woz[tmap + 4 * static_cast<std::size_t>(track)];
-  const std::size_t start = woz2_block_bytes * woz_le(woz, entry, 2), bits = woz_le(woz, entry + 4, 4);
+  const std::size_t start = woz2_block_bytes * le_at(woz, entry, 2), bits = le_at(woz, entry + 4);
   std::fill(woz.begin() + static_cast<std::ptrdiff_t>(start + static_cast<std::size_t>(bits * from) / 8),
             woz.begin() + static_cast<std::ptrdiff_t>(start + static_cast<std::size_t>(bits * to) / 8), 0);
   woz_fix_crc(woz);

@@ -29,13 +29,6 @@ bytes two_img_of(const bytes& raw, std::uint32_t format, disk_file_order order =
   return out;
 }
 
-// Where the bits of track `track` of a WOZ 2 file of ours start, and
-// how many bytes they take.
-std::pair<std::size_t, std::size_t> woz2_track(const bytes& f, int track) {
-  const std::size_t entry = chunk_at(f, woz_trks_id) + woz2_entry_bytes * static_cast<std::size_t>(track);
-  return {woz2_block_bytes * (f[entry] | f[entry + 1] << 8), le32(f, entry + 4) / 8};
-}
-
 // The offset of physical sector p of track t in the decoded disk (DOS 3.3
 // file order).
 std::int64_t decoded_offset(int t, int p) {
@@ -83,12 +76,8 @@ TEST(DiskImage, EveryContainerGivesTheSectorsOfTheRawImageInBothOrders) {
 // alone: the latch finds the bytes again after them.
 TEST(DiskImage, TracksAreDecodedWhenAReadNeedsThemAndWipedBitsTakeTheirSectors) {
   bytes woz = woz_of(sample_disk(4), 2);
-  const auto [track_0, track_0_bytes] = woz2_track(woz, 0);
-  std::fill_n(woz.begin() + static_cast<std::ptrdiff_t>(track_0), track_0_bytes, 0);
-  const auto [track_31, track_31_bytes] = woz2_track(woz, 31);
-  std::fill(woz.begin() + static_cast<std::ptrdiff_t>(track_31 + track_31_bytes * 40 / 100),
-            woz.begin() + static_cast<std::ptrdiff_t>(track_31 + track_31_bytes * 65 / 100), 0);
-  fix_crc(woz);
+  wipe_woz2_bits(woz, 0, 0, 1);
+  wipe_woz2_bits(woz, 31, 0.4, 0.65);
   opened_image opened(woz, sector_order_prodos, "castle.woz");
   EXPECT_EQ(opened.image.track_decoded.count(), 0u);
   ASSERT_NE(opened.at(std::int64_t{track_bytes} * 31 - 16, 32), nullptr);  // physical 15 of 30, 0 of 31
@@ -122,7 +111,7 @@ TEST(DiskImage, WozQuarterTracksChunksAndCreator) {
     SCOPED_TRACE(version);
     options.creator = version == 1 ? "  Applesauce v1.4 " : std::string(32, 'x');
     bytes woz = woz_of(disk, version, disk_file_order::dos, options);
-    const std::size_t tmap = chunk_at(woz, woz_tmap_id);
+    const std::size_t tmap = woz_chunk(woz, woz_tmap_id);
     ASSERT_EQ(woz[tmap + 4 * 17 - 1], 17);
     ASSERT_EQ(woz[tmap + 4 * 17 + 1], 17);
     opened_image opened(woz);
@@ -165,14 +154,7 @@ TEST(DiskImage, FieldsAcrossTheEndOfTheTrackAndSectorsInAnyOrder) {
 TEST(DiskImage, DamagedFieldsAreNamedOnceAndNeverHandedOut) {
   const bytes disk = sample_disk(9);
   bytes nib = nib_of(disk);
-  // The address field of physical sector p of track 31.
-  const auto field = [&nib](int p) {
-    const std::size_t from = nib_track_bytes * 31;
-    for (std::size_t i = from; i + gcr_address_bytes < from + nib_track_bytes; ++i)
-      if (nib[i] == 0xD5 && nib[i + 2] == 0x96 && gcr_44_value(nib[i + 7], nib[i + 8]) == p) return i;
-    ADD_FAILURE() << "no address field";
-    return from;
-  };
+  const auto field = [&nib](int p) { return nib_address_field(nib, 31, p); };
   nib[field(2) + 3] = 0xFE;  // the volume's first byte (FF for 254): the checksum fails
   const std::size_t a4 = field(4);
   std::replace(nib.begin() + static_cast<std::ptrdiff_t>(a4 + gcr_address_bytes),
@@ -265,8 +247,8 @@ TEST(DiskImage, TwoImgTakesItsDataOffsetLengthAndFormat) {
 TEST(DiskImage, ContainersThatCannotBeReadAreRefusedWithOneLine) {
   const bytes disk = sample_disk(6);
   const bytes two_img = two_img_of(disk, 0), woz = woz_of(disk, 2);
-  const std::size_t info = chunk_at(woz, woz_info_id), tmap = chunk_at(woz, woz_tmap_id);
-  const std::size_t trks = chunk_at(woz, woz_trks_id);
+  const std::size_t info = woz_chunk(woz, woz_info_id), tmap = woz_chunk(woz, woz_tmap_id);
+  const std::size_t trks = woz_chunk(woz, woz_trks_id);
   const auto rename = [](bytes& f, std::size_t chunk, const char* id) { std::memcpy(f.data() + chunk - 8, id, 4); };
   woz_write_options flux_options;  // INFO 3 with a FLUX chunk mapping track 0
   flux_options.info_version = 3;
@@ -298,7 +280,7 @@ TEST(DiskImage, ContainersThatCannotBeReadAreRefusedWithOneLine) {
       {woz, [&](bytes& f) { f.resize(tmap + 100); }, "WOZ TMAP chunk cut short"},
       {woz, [&](bytes& f) { rename(f, trks, "JUNK"); }, "no WOZ TRKS chunk"},
       {woz, [&](bytes& f) { rename(f, tmap, "JUNK"), rename(f, trks, "FLUX"); }, "flux tracks only"},
-      {flux, [](bytes& f) { std::fill_n(f.begin() + static_cast<std::ptrdiff_t>(chunk_at(f, woz_tmap_id)), 160, 0xFF); },
+      {flux, [](bytes& f) { std::fill_n(f.begin() + static_cast<std::ptrdiff_t>(woz_chunk(f, woz_tmap_id)), 160, 0xFF); },
        "flux tracks only"},
   };
   for (const auto& c : cases) {
@@ -319,8 +301,8 @@ TEST(DiskImage, ContainersThatCannotBeReadAreRefusedWithOneLine) {
 TEST(DiskImage, WozCrcMismatchGetsOneNoteAndIsReadOn) {
   const bytes disk = sample_disk(8);
   bytes woz = woz_of(disk, 2);
-  const std::uint32_t stored = le32(woz, woz_crc_at);
-  woz[chunk_at(woz, woz_info_id) + 55] ^= 1;  // INFO padding: every sector still reads
+  const std::uint32_t stored = le_at(woz, woz_crc_at);
+  woz[woz_chunk(woz, woz_info_id) + 55] ^= 1;  // INFO padding: every sector still reads
   opened_image opened(woz, sector_order_prodos, "a.woz");
   EXPECT_EQ(sectors_differing(opened, disk, disk_file_order::dos), 0);
   char expected[128];
@@ -334,7 +316,7 @@ TEST(DiskImage, WozCrcMismatchGetsOneNoteAndIsReadOn) {
 TEST(DiskImage, TrackPointersOutOfRangeBitCountsAndCutFilesLeaveTheTrackUnread) {
   const bytes disk = sample_disk(12);
   const bytes woz2 = woz_of(disk, 2);
-  const std::size_t tmap_20 = chunk_at(woz2, woz_tmap_id) + 4 * 20, entry_20 = chunk_at(woz2, woz_trks_id) + 8 * 20;
+  const std::size_t tmap_20 = woz_chunk(woz2, woz_tmap_id) + 4 * 20, entry_20 = woz_chunk(woz2, woz_trks_id) + 8 * 20;
   const std::function<void(bytes&)> changes[] = {
       [&](bytes& f) { f[tmap_20] = 200; },                    // an index past the entries
       [&](bytes& f) { f[tmap_20] = 100; },                    // the index of an empty entry
@@ -344,7 +326,7 @@ TEST(DiskImage, TrackPointersOutOfRangeBitCountsAndCutFilesLeaveTheTrackUnread) 
       [&](bytes& f) { set_le(f, entry_20 + 4, 9); },          // 9 bits, read many times round
       [&](bytes& f) { set_le(f, entry_20 + 4, 13 * 4096 + 1); },  // more bits than the blocks hold
       [&](bytes& f) { set_le(f, entry_20 + 4, 0xFFFFFFFF); },
-      [&](bytes& f) { f.resize(woz2_track(f, 20).first + 3000); },  // the file cut in the track
+      [&](bytes& f) { f.resize(woz2_block_bytes * le_at(f, entry_20, 2) + 3000); },  // the file cut in the track
   };
   for (const auto& change : changes) {
     SCOPED_TRACE(testing::Message() << "change " << &change - changes);
@@ -358,16 +340,16 @@ TEST(DiskImage, TrackPointersOutOfRangeBitCountsAndCutFilesLeaveTheTrackUnread) 
   // A bit count short of the track's: the bits are read round as the count
   // says, and the sector laid out last loses the end of its data field.
   bytes f = woz2;
-  set_le(f, entry_20 + 4, le32(f, entry_20 + 4) - 20 * gcr_sync_bits - 100);
+  set_le(f, entry_20 + 4, le_at(f, entry_20 + 4) - 20 * gcr_sync_bits - 100);
   opened_image shortened(f);
   EXPECT_EQ(disk_image_sector_fault(shortened.image, 20, 14), sector_fault::none);
   EXPECT_EQ(disk_image_sector_fault(shortened.image, 20, 15), sector_fault::bad_data_checksum);
   // WOZ 1: a bit count above the record's room, a record past the chunk,
   // records cut by the end of the file.
   bytes w1 = woz_of(disk, 1);
-  const std::size_t trks = chunk_at(w1, woz_trks_id);
+  const std::size_t trks = woz_chunk(w1, woz_trks_id);
   set_le(w1, trks + woz1_record_bytes * 20 + woz1_bit_count_at, woz1_bits_bytes * 8 + 1, 2);
-  w1[chunk_at(w1, woz_tmap_id) + 4 * 21] = 35;
+  w1[woz_chunk(w1, woz_tmap_id) + 4 * 21] = 35;
   w1.resize(trks + woz1_record_bytes * 30 + 100);
   opened_image odd1(w1);
   for (const int t : {20, 21, 29, 30}) EXPECT_EQ(disk_image_sector_fault(odd1.image, t, 0), t == 29 ? sector_fault::none : sector_fault::not_found) << t;

@@ -7,23 +7,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "disk/container_files.h"
 #include "disk/prodos.h"
 #include "disk/prodos_write.h"
 #include "support/capture.h"
 #include "support/temp_dir.h"
-
-// Bytes of a fixed pseudo-random pattern, so that every sector differs.
-inline bytes noise(std::size_t size, std::uint32_t seed = 1) {
-  std::mt19937 generator(seed);
-  bytes out(size);
-  for (auto& b : out) b = static_cast<std::uint8_t>(generator() >> 24);
-  return out;
-}
 
 // A block number as the reader prints it, "$0118".
 inline std::string hex4(unsigned block) {

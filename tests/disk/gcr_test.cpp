@@ -45,9 +45,8 @@ TEST(GcrTrack, TheBestReadingOfASectorCountsAndOtherTracksDoNot) {
   // Track 3 with a bad data field in sector 5, then track 4's fields, then
   // track 3 whole: every sector reads.
   bytes damaged = track;
-  for (std::size_t i = 0; i + gcr_address_bytes < damaged.size(); ++i)
-    if (damaged[i] == 0xD5 && damaged[i + 2] == 0x96 && gcr_44_value(damaged[i + 7], damaged[i + 8]) == 5)
-      damaged[i + 60] = damaged[i + 60] == 0x97 ? 0x96 : 0x97;
+  const std::size_t field_5 = nib_address_field(damaged, 0, 5);
+  damaged[field_5 + 60] = damaged[field_5 + 60] == 0x97 ? 0x96 : 0x97;
   bytes both = damaged;
   both.insert(both.end(), other.begin(), other.end());
   both.insert(both.end(), track.begin(), track.end());

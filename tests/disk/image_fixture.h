@@ -7,20 +7,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 
-#include "disk/crc32.h"
+#include "disk/container_files.h"
 #include "disk/disk_image.h"
-#include "disk/disk_image_write.h"
-#include "disk/woz_format.h"
 
 // A 143,360-byte disk of noise, each sector beginning with its track and
 // its slot in the file.
 inline bytes sample_disk(std::uint32_t seed = 7) {
-  std::mt19937 generator(seed);
-  bytes disk(static_cast<std::size_t>(disk_image_bytes));
-  for (auto& b : disk) b = static_cast<std::uint8_t>(generator() >> 24);
+  bytes disk = noise(static_cast<std::size_t>(disk_image_bytes), seed);
   for (std::size_t s = 0; s < disk_sectors; ++s) {
     disk[256 * s] = static_cast<std::uint8_t>(s / 16);
     disk[256 * s + 1] = static_cast<std::uint8_t>(s % 16);
@@ -30,28 +25,8 @@ inline bytes sample_disk(std::uint32_t seed = 7) {
 
 inline bytes woz_of(const bytes& raw, int version, disk_file_order order = disk_file_order::dos,
                     woz_write_options options = {}) {
-  options.version = version;
-  bytes out;
-  EXPECT_EQ(write_woz(raw, order, out, options), 0);
-  return out;
+  return container_file(raw, order, version == 1 ? container_kind::woz1 : container_kind::woz2, options);
 }
-
-inline std::uint32_t le32(const bytes& f, std::size_t at) {
-  return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24;
-}
-inline void set_le(bytes& f, std::size_t at, std::uint32_t v, int size = 4) {
-  for (int i = 0; i < size; ++i) f[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// Where a chunk's data starts in a WOZ file; 0 when it has none.
-inline std::size_t chunk_at(const bytes& f, const char (&id)[4]) {
-  for (std::size_t pos = 12; pos + 8 <= f.size(); pos += 8 + le32(f, pos + 4))
-    if (std::memcmp(f.data() + pos, id, 4) == 0) return pos + 8;
-  return 0;
-}
-
-// Sets the CRC-32 of a WOZ file after its bytes were changed.
-inline void fix_crc(bytes& f) { set_le(f, woz_crc_at, crc32_of(std::span<const std::uint8_t>(f).subspan(woz_header_bytes))); }
 
 // An image opened from bytes in memory, and the notes written meanwhile
 // (the console goes nowhere: the layer writes only notes).

@@ -1,7 +1,9 @@
 // Every container, made from either raw order by our writers or by
-// floptool, gives zud2avuze exactly the maps of its raw image.  Whole
-// pictures of many runs: half a minute under the sanitizers, so it runs in
-// the release build only (label release_only).
+// floptool, gives zud2avuze exactly the maps of its raw image.  (Every
+// sector of every container against its raw image, whatever the files on
+// it: tests/disk/disk_image_test.cpp.)  Whole pictures of many runs: half a
+// minute under the sanitizers, so it runs in the release build only (label
+// release_only).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,31 +14,6 @@
 #include "driver/disk_set_runs.h"
 
 namespace {
-
-// The demo set but for its program disk: SHAPES in the volume directory's
-// second block, among subdirectories nested two deep, a tree file and
-// files before and after it.
-disk_set synthetic_set(disk_file_order order) {
-  disk_set set = demo_set(order);
-  prodos_builder b = prodos_format("SYNTH.PROGRAM");
-  bytes tree = noise(200000, 41);
-  std::fill(tree.begin() + 10 * 512, tree.end() - 700, 0);  // sparse: index blocks of zeros
-  prodos_add_dir(b, "GAME");
-  prodos_add_file(b, "GAME/NOTES", noise(900, 42));
-  prodos_add_dir(b, "GAME/LEVELS");
-  prodos_add_file(b, "GAME/LEVELS/TREE", tree);
-  for (int i = 0; i < 12; ++i) {
-    std::string name = "F";  // (not "F" + ...: GCC 12 warns wrongly of an overlapping copy)
-    name += std::to_string(i);
-    prodos_add_file(b, name, noise(40, static_cast<std::uint32_t>(i)));
-  }
-  prodos_add_file(b, "SHAPES", noise(16384, 43));
-  prodos_add_dir(b, "ZZ");
-  prodos_add_file(b, "ZZ/SHAPES", bytes(16384, 0));
-  EXPECT_EQ(b.error, "");
-  set[0] = prodos_image(b, sector_order_reading(order));
-  return set;
-}
 
 bool have_floptool() { return std::system("test -x /usr/bin/floptool") == 0; }
 
@@ -68,41 +45,35 @@ TEST(DiskImages, EveryContainerRendersAsItsRawImageWithTheRightOption) {
                                 {container_kind::woz1, disk_file_order::dos, ""},
                                 {container_kind::woz2, disk_file_order::prodos, "--do"}};
   const bool floptool = have_floptool();
-  for (const bool synthetic : {false, true}) {
-    SCOPED_TRACE(synthetic ? "synthetic set" : "demo set");
-    const disk_set dos = synthetic ? synthetic_set(disk_file_order::dos) : demo_set(disk_file_order::dos);
-    const disk_set prodos = synthetic ? synthetic_set(disk_file_order::prodos) : demo_set(disk_file_order::prodos);
-    // The synthetic set is about its program disk: the castles do.
-    const int categories = synthetic ? 1 : category_count;
-    std::vector<run_outcome> expected;
-    for (int c = 0; c < categories; ++c) expected.push_back(run_set(dos, raw_names, {c}, {"--po"}));
-    ASSERT_EQ(expected[0].result.exit_status, 0) << expected[0].result.output;
-    std::vector<std::pair<std::string, disk_set>> sets;
-    for (const container_row& row : rows) {
-      const disk_set& raw = row.from == disk_file_order::dos ? dos : prodos;
-      disk_set files;
-      for (std::size_t d = 0; d < files.size(); ++d) files[d] = container_file(raw[d], row.from, row.kind);
-      // Disk bytes and bit streams hold physical sectors: the file is the
-      // same from either order.
-      if (row.kind != container_kind::two_img) {
-        EXPECT_TRUE(files[0] == container_file(dos[0], disk_file_order::dos, row.kind)) << container_kind_name(row.kind);
-      }
-      sets.emplace_back(std::string(container_kind_name(row.kind)) + (*row.option != '\0' ? " " : "") + row.option, files);
+  const disk_set dos = demo_set(disk_file_order::dos), prodos = demo_set(disk_file_order::prodos);
+  std::vector<run_outcome> expected;
+  for (int c = 0; c < category_count; ++c) expected.push_back(run_set(dos, raw_names, {c}, {"--po"}));
+  ASSERT_EQ(expected[0].result.exit_status, 0) << expected[0].result.output;
+  std::vector<std::pair<std::string, disk_set>> sets;
+  for (const container_row& row : rows) {
+    const disk_set& raw = row.from == disk_file_order::dos ? dos : prodos;
+    disk_set files;
+    for (std::size_t d = 0; d < files.size(); ++d) files[d] = container_file(raw[d], row.from, row.kind);
+    // Disk bytes and bit streams hold physical sectors: the file is the
+    // same from either order.
+    if (row.kind != container_kind::two_img) {
+      EXPECT_TRUE(files[0] == container_file(dos[0], disk_file_order::dos, row.kind)) << container_kind_name(row.kind);
     }
-    if (floptool) {
-      disk_set files;
-      for (std::size_t d = 0; d < files.size(); ++d) files[d] = floptool_woz(dos[d]);
-      sets.emplace_back("WOZ 2 by floptool", files);
-    }
-    for (std::size_t i = 0; i < sets.size(); ++i) {
-      SCOPED_TRACE(sets[i].first);
-      const int c = static_cast<int>(i) % categories;
-      std::vector<std::string> args;
-      if (i < std::size(rows) && *rows[i].option != '\0') args.push_back(rows[i].option);
-      const run_outcome got = run_set(sets[i].second, names_with("img"), {c}, args);
-      expect_same_run(got, expected[static_cast<std::size_t>(c)]);
-      EXPECT_EQ(got.result.errors, "");
-    }
+    sets.emplace_back(std::string(container_kind_name(row.kind)) + (*row.option != '\0' ? " " : "") + row.option, files);
+  }
+  if (floptool) {
+    disk_set files;
+    for (std::size_t d = 0; d < files.size(); ++d) files[d] = floptool_woz(dos[d]);
+    sets.emplace_back("WOZ 2 by floptool", files);
+  }
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    SCOPED_TRACE(sets[i].first);
+    const int c = static_cast<int>(i) % category_count;
+    std::vector<std::string> args;
+    if (i < std::size(rows) && *rows[i].option != '\0') args.push_back(rows[i].option);
+    const run_outcome got = run_set(sets[i].second, names_with("img"), {c}, args);
+    expect_same_run(got, expected[static_cast<std::size_t>(c)]);
+    EXPECT_EQ(got.result.errors, "");
   }
   if (!floptool) GTEST_SKIP() << "floptool (mame-tools) is not installed: its WOZ 2 was not run";
 }

@@ -232,19 +232,6 @@ TEST(Run, DefaultPlacesIgnoreTheHour) {
   EXPECT_EQ(a.output, b.output);
 }
 
-TEST(Run, RetouchWrites24BitPictures) {
-  disk_set disks;
-  const program_result r = disks.run({"-K", "-B", "-B", "-B"});
-  ASSERT_EQ(r.exit_status, 0) << r.output;
-  const std::set<std::string> files = disks.bmp_files();
-  EXPECT_EQ(files.size(), 16u);
-  for (const std::string& name : files) {
-    const bytes file = read_file(disks.dir.file(name));
-    ASSERT_EQ(file.size(), 2752566u) << name;
-    EXPECT_EQ(file[28], 24);
-  }
-}
-
 // A BMP shape sheet: the maps are written in its bit count with its own
 // colour table, and no "-B" filters them.  (What the maps show is checked
 // pixel for pixel in tests/atlas: sheet_export_test.cpp and, at every bit

@@ -26,9 +26,8 @@ std::ostream& operator<<(std::ostream& out, const tool_result& r) {
   return out << "{" << r.status << ", data \"" << r.data << "\", messages \"" << r.messages << "\"}";
 }
 
-tool_result run_tool(std::vector<std::string> args) {
-  args.insert(args.begin(), "prodos");
-  arg_vector argv(args);
+tool_result run_tool(const std::vector<std::string>& args) {
+  arg_vector argv({"prodos"}, args);
   tool_result r;
   std::FILE* data = std::tmpfile();
   // Both channels on standard output, so that notes keep their place.
@@ -113,7 +112,8 @@ TEST(ProdosTool, UsageHelpAndVersionFollowTheUsualConventions) {
 // An image whose block 2 holds no volume directory header (an empty disk,
 // a disk read in the other order, a header with no name or with entries
 // of another length) is refused before anything is read from it, with no
-// hint at the order; one too short for block 2 is the reader's to report.
+// hint at the order; one too short for block 2 is the reader's to report
+// (the NIB whose block 2 cannot be read, below).
 TEST(ProdosTool, ImagesWithoutAVolumeDirectoryAreRefused) {
   prodos_builder b = prodos_format("V");
   prodos_add_file(b, "F", bytes(10, 1));
@@ -131,10 +131,6 @@ TEST(ProdosTool, ImagesWithoutAVolumeDirectoryAreRefused) {
     EXPECT_EQ(run_tool(list), (tool_result{1, "", refusal}));
     EXPECT_EQ(run_tool(extract), (tool_result{1, "", refusal}));
   }
-  image_file tiny(bytes(1024, 0));
-  EXPECT_EQ(run_tool({"list", tiny.path}),
-            (tool_result{1, "", "illegal block no $0002\ncan't get dir block $0002\ncan't get dir block $0002\n"
-                                "can't get catalog '" + tiny.path + "'\n"}));
 }
 
 // The first D5 AA `mark` at or after `from`.
@@ -232,9 +228,6 @@ TEST(ProdosTool, MessagesStayOffTheDataStream) {
   const std::string complaints = "illegal block no $0300\ncan't get dir block $0300\ncan't get dir block $0300\n";
   const program_result r = run_program(PRODOS_TOOL_PATH, {"extract", image.path, "FILE"}, image.dir.path.string());
   EXPECT_EQ(std::tie(r.exit_status, r.output, r.errors), std::make_tuple(0, text(contents), complaints));
-  const program_result l = run_program(PRODOS_TOOL_PATH, {"list", image.path}, image.dir.path.string());
-  EXPECT_EQ(std::tie(l.exit_status, l.errors), std::make_tuple(0, complaints));
-  EXPECT_EQ(l.output.substr(0, 8), "/V\nFILE\t");
   // The usage goes with the data when asked for, with the diagnostics after
   // a usage error.
   const std::string help = usage();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -18,10 +19,9 @@ struct parse_result {
   std::shared_ptr<arg_vector> args;
 };
 
-parse_result parse(std::vector<std::string> args) {
-  args.insert(args.begin(), "zud2avuze");
+parse_result parse(const std::vector<std::string>& args) {
   parse_result r;
-  r.args = std::make_shared<arg_vector>(std::move(args));
+  r.args = std::make_shared<arg_vector>(std::vector<std::string>{"zud2avuze"}, args);
   testing::internal::CaptureStdout();
   r.result = parse_options(r.args->argc(), r.args->argv(), r.opts, standard_sink());
   r.output = testing::internal::GetCapturedStdout();
@@ -84,27 +84,21 @@ TEST(Options, NoArgumentsKeepsEveryDefault) {
 }
 
 TEST(Options, EveryFlagAndAliasSetsItsField) {
-  const parse_result r = parse({"--blur", "-B", "-B", "--do", "-n", "--no-change-pose",
-                                "--default", "--overwrite", "--shape-type-mirror-room",
-                                "--no-remake-water", "-C", "--towne"});
-  ASSERT_EQ(r.result, 0);
-  EXPECT_EQ(r.opts.blur_count, 2);  // stops at 2
-  EXPECT_EQ(r.opts.sector_order, 1);
-  EXPECT_EQ(r.opts.no_npcs, 1);
-  EXPECT_EQ(r.opts.no_change_pose, 1);
-  EXPECT_EQ(r.opts.use_default, 1);
-  EXPECT_EQ(r.opts.overwrite, 1);
-  EXPECT_EQ(r.opts.shape_type, 2);
-  EXPECT_EQ(r.opts.no_remake_water, 1);
-  EXPECT_EQ(r.opts.category_mask, 9);
-
-  EXPECT_EQ(parse({"--shape-type-dungeon"}).opts.shape_type, 1);
-  EXPECT_EQ(parse({"--shape-type-dungeon", "--shape-type-normal"}).opts.shape_type, 0);
-  EXPECT_EQ(parse({"--do", "--po"}).opts.sector_order, 2);
-  EXPECT_EQ(parse({"-D", "--keep"}).opts.category_mask, 6);
-  EXPECT_EQ(parse({"--dwelling", "-K", "-T", "--castle"}).opts.category_mask, 15);
-  EXPECT_EQ(parse({"-p"}).opts.no_change_pose, 1);
-  EXPECT_EQ(parse({"--no-npcs"}).opts.no_npcs, 1);
+  const std::tuple<std::vector<std::string>, std::int32_t options::*, std::int32_t> cases[] = {
+      {{"--blur", "-B", "-B"}, &options::blur_count, 2},  // stops at 2
+      {{"--do"}, &options::sector_order, 1}, {{"--do", "--po"}, &options::sector_order, 2},
+      {{"-n"}, &options::no_npcs, 1}, {{"--no-npcs"}, &options::no_npcs, 1},
+      {{"-p"}, &options::no_change_pose, 1}, {{"--no-change-pose"}, &options::no_change_pose, 1},
+      {{"--default"}, &options::use_default, 1}, {{"--overwrite"}, &options::overwrite, 1},
+      {{"--no-remake-water"}, &options::no_remake_water, 1},
+      {{"--shape-type-mirror-room"}, &options::shape_type, 2}, {{"--shape-type-dungeon"}, &options::shape_type, 1},
+      {{"--shape-type-dungeon", "--shape-type-normal"}, &options::shape_type, 0},
+      {{"-C", "--towne"}, &options::category_mask, 9}, {{"-D", "--keep"}, &options::category_mask, 6},
+      {{"--dwelling", "-K", "-T", "--castle"}, &options::category_mask, 15}};
+  for (const auto& [args, field, value] : cases) {
+    const parse_result r = parse(args);
+    EXPECT_EQ(std::make_tuple(r.result, r.opts.*field, r.output), std::make_tuple(0, value, "")) << args[0];
+  }
 }
 
 TEST(Options, DiskAndShapeValuesAreTakenVerbatim) {

@@ -1,5 +1,7 @@
 #include "support/child_process.h"
 
+#include "support/temp_dir.h"
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -50,12 +52,8 @@ int exec_with_output(const std::string& program, const std::vector<std::string>&
   ::dup2(1, 2);
   const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0 || ::dup2(out, 1) < 0) return 127;
-  std::vector<std::string> strings{program};
-  strings.insert(strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-  ::execv(argv[0], argv.data());
+  arg_vector argv({program}, args);
+  ::execv(argv.argv()[0], argv.argv());
   return 127;
 }
 
@@ -69,11 +67,7 @@ int signal_when_opened(const std::string& program, const std::vector<std::string
                        const std::string& marker, int signal, bool& opened) {
   opened = false;
 #if defined(__x86_64__)
-  std::vector<std::string> strings{program};
-  strings.insert(strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
+  arg_vector argv({program}, args);
   const pid_t pid = ::fork();
   if (pid < 0) return -1;
   if (pid == 0) {
@@ -82,7 +76,7 @@ int signal_when_opened(const std::string& program, const std::vector<std::string
     ::dup2(null_fd, 2);
     if (::chdir(cwd.c_str()) != 0 || ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(127);
     ::raise(SIGSTOP);
-    ::execv(argv[0], argv.data());
+    ::execv(argv.argv()[0], argv.argv());
     ::_exit(127);
   }
   int status = 0;

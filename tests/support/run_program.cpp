@@ -20,11 +20,7 @@ program_result run_program(const std::string& program, const std::vector<std::st
   const std::string error_path = io.file("stderr");
   write_file(in_path, bytes(input.begin(), input.end()));
 
-  std::vector<std::string> strings{program};
-  strings.insert(strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
+  arg_vector argv({program}, args);
 
   // The child changes into `cwd` through a small shell-free trick: the
   // spawn attributes cannot change folders, so run it from there by
@@ -38,7 +34,7 @@ program_result run_program(const std::string& program, const std::vector<std::st
   std::filesystem::current_path(cwd);
   pid_t pid = 0;
   extern char** environ;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.argv(), environ);
   std::filesystem::current_path(previous);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);

@@ -28,7 +28,8 @@ bytes read_file(const std::string& path) {
 
 bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
 
-arg_vector::arg_vector(std::vector<std::string> args) : strings(std::move(args)) {
+arg_vector::arg_vector(std::vector<std::string> args, const std::vector<std::string>& more) : strings(std::move(args)) {
+  strings.insert(strings.end(), more.begin(), more.end());
   for (std::string& s : strings) pointers.push_back(s.data());
   pointers.push_back(nullptr);
 }

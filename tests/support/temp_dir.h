@@ -23,10 +23,10 @@ void write_file(const std::string& path, const bytes& contents);
 bytes read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
-// A null-terminated argument vector for parse_options and the tools; the
-// strings live as long as the object.
+// A null-terminated argument vector for parse_options, the tools and exec:
+// `args` then `more`; the strings live as long as the object.
 struct arg_vector {
-  explicit arg_vector(std::vector<std::string> args);
+  explicit arg_vector(std::vector<std::string> args, const std::vector<std::string>& more = {});
   int argc() const { return static_cast<int>(strings.size()); }
   char** argv() { return pointers.data(); }
   std::vector<std::string> strings;

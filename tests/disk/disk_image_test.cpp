@@ -132,14 +132,14 @@ TEST(DiskImage, FieldsAcrossTheEndOfTheTrackAndSectorsInAnyOrder) {
   gcr_layout layout;
   std::shuffle(layout.sequence.begin(), layout.sequence.end(), std::mt19937(3));
   for (const disk_file_order order : {disk_file_order::dos, disk_file_order::prodos}) {
-    for (const std::uint32_t rotation : {1u, 5u, 200u, 300u, 6400u, 6650u}) {
+    for (const std::uint32_t rotation : {5u, 300u, 6650u}) {
       SCOPED_TRACE(rotation);
       layout.rotation = rotation;
       opened_image nib(nib_of(disk, order, layout));
       EXPECT_EQ(sectors_differing(nib, disk, order), 0);
     }
     woz_write_options options;
-    for (const std::uint32_t rotation : {3u, 1001u, 3333u, 50000u, 51000u}) {
+    for (const std::uint32_t rotation : {1001u, 51000u}) {
       for (const int version : {1, 2}) {
         SCOPED_TRACE(testing::Message() << "WOZ " << version << " turned by " << rotation << " bits");
         options.layout = layout;

@@ -24,14 +24,11 @@ constexpr const char* usage_text =
     "       prodos [--do|--po] [-f|--force] extract IMAGE PATH [OUT]\n"
     "       prodos [--do|--po] info IMAGE\n"
     "       prodos --help | --version\n"
-    "  --do          read a raw IMAGE with each sector where the file stores it\n"
-    "                (an image stored in ProDOS block order)\n"
-    "  --po          read a raw IMAGE through the DOS 3.3 table (an image stored in\n"
-    "                DOS 3.3 order); without either, as its volume header shows\n"
+    "  --do          take each sector where the image file stores it (DOS 3.3 order)\n"
+    "  --po          take sectors through the DOS 3.3 table (ProDOS order, the default)\n"
     "  -f, --force   let extract replace an existing OUT\n"
     "  --help        print this help and exit\n"
     "  --version     print the program's name and version and exit\n"
-    "IMAGE is a raw, 2IMG, NIB or WOZ image; the containers say their own order.\n"
     "Options may stand anywhere on the line; \"--\" ends them.\n";
 
 // Exit statuses.
